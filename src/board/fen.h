@@ -1,0 +1,12 @@
+// Reading and writing positions as FEN text.
+#pragma once
+
+extern const char* const square_name[64];
+
+// Sets up the position from text (its first 127 characters). Text that does
+// not describe a usable position is reported and replaced by the start position.
+void fen(const char* text);
+void print_my_fen();
+// The first four fields; without an en-passant square the text ends after the
+// castling field and its blank.
+void get_fen(char* dst);

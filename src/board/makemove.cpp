@@ -1,0 +1,209 @@
+#include "board/makemove.h"
+
+#include "board/attacks.h"
+#include "board/position.h"
+
+hist_entry hist_dat[HIST_STACK];
+
+namespace {
+
+// Castling rights that survive a move from or to each square.
+constexpr int castle_mask[64] = {
+    7,  15, 15, 15, 3,  15, 15, 11,
+    15, 15, 15, 15, 15, 15, 15, 15,
+    15, 15, 15, 15, 15, 15, 15, 15,
+    15, 15, 15, 15, 15, 15, 15, 15,
+    15, 15, 15, 15, 15, 15, 15, 15,
+    15, 15, 15, 15, 15, 15, 15, 15,
+    15, 15, 15, 15, 15, 15, 15, 15,
+    13, 15, 15, 15, 12, 15, 15, 14,
+};
+
+struct CastleRule {
+  int king_to;
+  u64 must_be_empty;
+  int crossed[2];  // squares the other side must not attack
+  int rook_from, rook_to;
+};
+
+// Index by the king's target: g1, c1, g8, c8.
+const CastleRule* castle_rule(int king_to) {
+  static const CastleRule rules[4] = {
+      {62, (1ULL << (61 ^ 56)) | (1ULL << (62 ^ 56)), {61, 62}, 63, 61},
+      {58, (1ULL << (57 ^ 56)) | (1ULL << (58 ^ 56)) | (1ULL << (59 ^ 56)), {58, 59}, 56, 59},
+      {6, (1ULL << (5 ^ 56)) | (1ULL << (6 ^ 56)), {5, 6}, 7, 5},
+      {2, (1ULL << (1 ^ 56)) | (1ULL << (2 ^ 56)) | (1ULL << (3 ^ 56)), {2, 3}, 0, 3},
+  };
+  for (const CastleRule& r : rules)
+    if (r.king_to == king_to) return &r;
+  return nullptr;
+}
+
+inline void set_side(int s) {
+  side = s;
+  xside = s ^ 1;
+}
+
+}  // namespace
+
+bool makemove(move_bytes m) {
+  const int from = m.from, to = m.to, s = side;
+  const int k = piece[from], v = piece[to];
+  hist_entry& h = hist_dat[hply];
+
+  // A pinned piece may only move along the pin line.
+  if (k != KING && (h.blockers[s] & Pos[s] & SquareBB[from]) && !(LineBB[from][to] & SquareBB[KingLocation(s)]))
+    return false;
+
+  h.m.b = m;
+  h.capture = v;
+  h.castle = castle;
+  h.ep = ep;
+  h.fifty = fifty;
+  h.hash = hash;
+  h.phash = phash;
+  h.matHash = gMatHash;
+  ++hply;
+  ++ply;
+
+  if (m.bits & MF_CASTLE) {
+    const CastleRule* r = castle_rule(to);
+    if (!r || in_check(s) || (Pos[2] & r->must_be_empty) || attackBB(r->crossed[0], xside) ||
+        attackBB(r->crossed[1], xside)) {
+      --hply;
+      --ply;
+      return false;
+    }
+    piece_remove_hash(ROOK, s, r->rook_from);
+    piece_add_hash(ROOK, s, r->rook_to);
+  }
+
+  const int new_castle = castle & castle_mask[from] & castle_mask[to];
+  if (new_castle != castle) {
+    hash ^= hash_castle[castle] ^ hash_castle[new_castle];
+    castle = new_castle;
+  }
+
+  if (ep != -1) {
+    hash ^= hash_ep[ep];
+    phash ^= hash_ep[ep];
+    ep = -1;
+  }
+  if (m.bits & MF_PUSH2) {
+    // Only a double step next to an enemy pawn creates an en-passant square.
+    const u64 beside = ((file_of(to) > 0 ? SquareBB[to - 1] : 0) | (file_of(to) < 7 ? SquareBB[to + 1] : 0));
+    if (beside & myPiece[s ^ 1][PAWN]) {
+      ep = s == WHITE ? to + 8 : to - 8;
+      hash ^= hash_ep[ep];
+      phash ^= hash_ep[ep];
+    }
+  }
+
+  fifty = (m.bits & (MF_CAPTURE | MF_PAWN)) ? 0 : fifty + 1;
+
+  if ((m.bits & (MF_CAPTURE | MF_PAWN)) && v != EMPTY) {
+    piece_remove_hash(v, s ^ 1, to);
+    add_material(v, s ^ 1, -1);
+  }
+
+  if (m.bits & MF_PROMOTE) {
+    piece_add_hash(m.promote, s, to);
+    piece_remove_hash(PAWN, s, from);
+    add_material(PAWN, s, -1);
+    add_material(m.promote, s, 1);
+  } else {
+    piece_remove_hash(k, s, from);
+    piece_add_hash(k, s, to);
+  }
+
+  if (m.bits & MF_EP) {
+    piece_remove_hash(PAWN, s ^ 1, s == WHITE ? to + 8 : to - 8);
+    add_material(PAWN, s ^ 1, -1);
+  }
+
+  set_side(s ^ 1);
+  hash ^= hash_side;
+
+  if (attackBB(KingLocation(s), side)) {
+    takeback();
+    return false;
+  }
+  UpdateCheckSq();
+  return true;
+}
+
+void takeback() {
+  set_side(side ^ 1);
+  --ply;
+  --hply;
+  const hist_entry& h = hist_dat[hply];
+  const move_bytes& m = h.m.b;
+  const int s = side;
+  castle = h.castle;
+  ep = h.ep;
+  fifty = h.fifty;
+  hash = h.hash;
+  phash = h.phash;
+  gMatHash = h.matHash;
+
+  if (m.bits & MF_PROMOTE) {
+    piece_remove(m.promote, s, m.to);
+    piece_add(PAWN, s, m.from);
+    add_material(PAWN, s, 1);
+    add_material(m.promote, s, -1);
+  } else {
+    const int k = piece[m.to];
+    piece_remove(k, s, m.to);
+    piece_add(k, s, m.from);
+  }
+
+  if (h.capture != EMPTY) {
+    piece_add(h.capture, s ^ 1, m.to);
+    add_material(h.capture, s ^ 1, 1);
+  }
+
+  if (m.bits & MF_CASTLE) {
+    const CastleRule* r = castle_rule(m.to);
+    piece_remove(ROOK, s, r->rook_to);
+    piece_add(ROOK, s, r->rook_from);
+  }
+
+  if (m.bits & MF_EP) {
+    piece_add(PAWN, s ^ 1, s == WHITE ? m.to + 8 : m.to - 8);
+    add_material(PAWN, s ^ 1, 1);
+  }
+}
+
+void makenullmove() {
+  hist_entry& h = hist_dat[hply];
+  h.castle = castle;
+  h.ep = ep;
+  h.fifty = fifty;
+  h.hash = hash;
+  h.phash = phash;
+  h.matHash = gMatHash;
+  if (ep != -1) {
+    hash ^= hash_ep[ep];
+    phash ^= hash_ep[ep];
+    ep = -1;
+  }
+  fifty = 0;
+  ++hply;
+  ++ply;
+  set_side(side ^ 1);
+  hash ^= hash_side;
+  UpdateCheckSq();
+}
+
+void takebacknullmove() {
+  set_side(side ^ 1);
+  --ply;
+  --hply;
+  const hist_entry& h = hist_dat[hply];
+  castle = h.castle;
+  ep = h.ep;
+  fifty = h.fifty;
+  hash = h.hash;
+  phash = h.phash;
+  gMatHash = h.matHash;
+}

@@ -1,0 +1,24 @@
+// Making and unmaking moves on the global position, and the game history.
+#pragma once
+
+#include "board/types.h"
+#include "movegen/move.h"
+
+// One record per position reached: what is needed to undo the move made from
+// it, and the check information of the position itself.
+struct hist_entry {
+  u64 hash, phash, matHash;
+  u64 checkSq[5];  // [kind PAWN..QUEEN]: squares from which that kind would give check
+  u64 blockers[2]; // [king colour]: lone pieces between that king and an enemy slider
+  u64 pinners[2];  // [king colour]: enemy sliders pinning a piece of that colour
+  move m;
+  int capture;     // kind captured, EMPTY if none (also for en passant)
+  int castle, ep, fifty;
+};
+
+extern hist_entry hist_dat[HIST_STACK];
+
+bool makemove(move_bytes m);  // false (position unchanged) when the move is illegal
+void takeback();
+void makenullmove();
+void takebacknullmove();

@@ -1,0 +1,141 @@
+#include "board/position.h"
+
+#include <cstdlib>
+
+#include "board/attacks.h"
+#include "board/fen.h"
+#include "board/makemove.h"
+#include "movegen/movestack.h"
+#include "search/tt.h"
+
+int piece[64], color[64];
+int side, xside, castle, ep, fifty, hply, ply;
+u64 hash, phash, gMatHash;
+int wking_loc, bking_loc;
+u64 Pos[3];
+u64 myPiece[2][7];
+int wp, wn, wb, wr, wq, bp, bn, bb, br, bq;
+int wpc, bpc, wpawn, bpawn, wpiece, bpiece;
+
+u64 hash_piece[2][6][64];
+u64 hash_side;
+u64 hash_ep[64];
+u64 hash_castle[16];
+u64 materialHash[2][6][8];
+
+namespace {
+
+int* const kind_counter[2][5] = {{&wp, &wn, &wb, &wr, &wq}, {&bp, &bn, &bb, &br, &bq}};
+
+// The material key of the n-th piece (n counted from 1) of colour c and kind k.
+u64 material_key(int c, int k, int n) { return (&materialHash[0][0][0])[(c * 6 + k) * 8 + n - 1]; }
+
+}  // namespace
+
+// Five draws of 15 bits each; only the low four bits of the last survive.
+u64 rand64() {
+  u64 r = 0;
+  for (int i = 0; i < 5; ++i) r ^= static_cast<u64>(std::rand() & 0x7FFF) << (15 * i);
+  return r;
+}
+
+void init_hash() {
+  for (int c = WHITE; c <= BLACK; ++c)
+    for (int k = PAWN; k <= KING; ++k) {
+      for (u64& key : materialHash[c][k]) key = rand64();
+      for (u64& key : hash_piece[c][k]) key = rand64();
+    }
+  hash_side = rand64();
+  for (u64& key : hash_ep) key = rand64();
+  for (u64& key : hash_castle) key = rand64();
+}
+
+void init_materials() {
+  wp = wn = wb = wr = wq = bp = bn = bb = br = bq = 0;
+  wpc = bpc = wpawn = bpawn = wpiece = bpiece = 0;
+}
+
+void add_material(int k, int c, int n) {
+  if (k == KING) return;
+  *kind_counter[c][k] += n;
+  if (k == PAWN) {
+    (c == WHITE ? wpawn : bpawn) += 100 * n;
+  } else {
+    (c == WHITE ? wpc : bpc) += n;
+    (c == WHITE ? wpiece : bpiece) += piece_value[k] * n;
+  }
+}
+
+static void reset_after_setup() {
+  ply = 0;
+  hply = 0;
+  first_move[0] = 0;
+  UpdateCheckSq();
+}
+
+void init_board(const char* fen_text) {
+  init_materials();
+  clearHash();
+  init_hash();
+  fen(fen_text);
+  reset_after_setup();
+}
+
+void init_board1(const char* fen_text) {
+  init_materials();
+  fen(fen_text);
+  reset_after_setup();
+}
+
+void piece_add(int k, int c, int s) {
+  const u64 b = SquareBB[s];
+  piece[s] = k;
+  color[s] = c;
+  Pos[2] ^= b;
+  myPiece[c][k] ^= b;
+  Pos[c] ^= b;
+  if (k == KING) (c == WHITE ? wking_loc : bking_loc) = s;
+}
+
+void piece_remove(int k, int c, int s) {
+  const u64 b = SquareBB[s];
+  piece[s] = EMPTY;
+  color[s] = EMPTY;
+  Pos[2] ^= b;
+  myPiece[c][k] ^= b;
+  Pos[c] ^= b;
+}
+
+void piece_add_hash(int k, int c, int s) {
+  piece_add(k, c, s);
+  hash ^= hash_piece[c][k][s];
+  if (k == PAWN) phash ^= hash_piece[c][k][s];
+  gMatHash ^= material_key(c, k, popCount(myPiece[c][k]));
+}
+
+void piece_remove_hash(int k, int c, int s) {
+  gMatHash ^= material_key(c, k, popCount(myPiece[c][k]));
+  piece_remove(k, c, s);
+  hash ^= hash_piece[c][k][s];
+  if (k == PAWN) phash ^= hash_piece[c][k][s];
+}
+
+u64 scratch_hash() {
+  u64 h = 0;
+  for (int c = WHITE; c <= BLACK; ++c)
+    for (int k = PAWN; k <= KING; ++k)
+      for (u64 b = myPiece[c][k]; b;) h ^= hash_piece[c][k][pop_lsb(&b)];
+  if (side == BLACK) h ^= hash_side;
+  if (ep != -1) h ^= hash_ep[ep];
+  return h ^ hash_castle[castle];
+}
+
+u64 calculateMaterialHash() {
+  u64 h = 0;
+  for (int c = WHITE; c <= BLACK; ++c)
+    for (int k = PAWN; k <= KING; ++k)
+      for (int n = 1, count = popCount(myPiece[c][k]); n <= count; ++n) h ^= material_key(c, k, n);
+  return h;
+}
+
+int pieceCount(int k, int c) { return k >= PAWN && k <= QUEEN ? *kind_counter[c][k] : 0; }

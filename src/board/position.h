@@ -1,0 +1,52 @@
+// The one global position: mailbox, bitboards, game state, material counters
+// and the three incrementally kept keys.
+#pragma once
+
+#include "board/bitboard.h"
+#include "board/types.h"
+
+extern int piece[64];  // kind on each square, EMPTY if vacant
+extern int color[64];  // colour on each square, EMPTY if vacant
+extern int side, xside;
+extern int castle;     // 1 white O-O, 2 white O-O-O, 4 black O-O, 8 black O-O-O
+extern int ep;         // en-passant target square, -1 if none
+extern int fifty;      // half-move clock
+extern int hply;       // moves made since the position was set
+extern int ply;        // distance from the search root
+extern u64 hash, phash, gMatHash;
+extern int wking_loc, bking_loc;
+extern u64 Pos[3];         // white pieces, black pieces, all pieces
+extern u64 myPiece[2][7];  // [colour][kind]; the EMPTY column stays zero
+
+extern int wp, wn, wb, wr, wq, bp, bn, bb, br, bq;  // piece counts
+extern int wpc, bpc;                                // knights to queens
+extern int wpawn, bpawn;                            // pawn material
+extern int wpiece, bpiece;                          // non-pawn material
+
+extern u64 hash_piece[2][6][64];
+extern u64 hash_side;
+extern u64 hash_ep[64];
+extern u64 hash_castle[16];
+extern u64 materialHash[2][6][8];  // addressed flat: (c * 6 + k) * 8 + n - 1
+
+u64 rand64();
+void init_hash();
+void init_materials();
+void init_board(const char* fen_text);   // new keys, cleared tables
+void init_board1(const char* fen_text);  // keeps keys and tables
+
+void piece_add(int k, int c, int s);
+void piece_remove(int k, int c, int s);
+void piece_add_hash(int k, int c, int s);
+void piece_remove_hash(int k, int c, int s);
+// Adjusts the counters of colour c for n pieces of kind k (n = 1 or -1).
+void add_material(int k, int c, int n);
+
+u64 scratch_hash();
+u64 calculateMaterialHash();
+
+inline int SidePieces(int c) { return c == WHITE ? wpiece : bpiece; }
+inline u64 PieceColor(int c) { return Pos[c]; }
+inline int KingLocation(int c) { return c == WHITE ? wking_loc : bking_loc; }
+inline u64 Pieces(int c, int k) { return k <= KING ? myPiece[c][k] : 0; }
+int pieceCount(int k, int c);

@@ -1,0 +1,53 @@
+#include "engine/log.h"
+
+#include <cstdarg>
+
+LogInfo logi;
+
+namespace {
+
+void write_log(const char* fmt, va_list args) {
+  std::vfprintf(logi.fp, fmt, args);
+  std::fflush(logi.fp);
+}
+
+void log_raw(const char* fmt, ...) {
+  va_list args;
+  va_start(args, fmt);
+  write_log(fmt, args);
+  va_end(args);
+}
+
+}  // namespace
+
+void log_printf(const char* fmt, ...) {
+  if (!logi.on || !logi.fp) return;
+  va_list args;
+  va_start(args, fmt);
+  write_log(fmt, args);
+  va_end(args);
+}
+
+void log_set(bool on) {
+  if (on) {
+    logi.on = true;
+    if (logi.fp) return;
+    logi.fp = std::fopen(logi.name, "a+");
+    if (!logi.fp) {
+      logi.on = false;
+      std::printf("info string failed to open %s for logging\n", logi.name);
+      return;
+    }
+    log_raw("Open %s for logging\n", logi.name);
+  } else if (logi.on) {
+    log_close("Close %s for logging\n");
+  }
+}
+
+void log_close(const char* message_format) {
+  logi.on = false;
+  if (!logi.fp) return;
+  log_raw(message_format, logi.name);
+  std::fclose(logi.fp);
+  logi.fp = nullptr;
+}

@@ -1,0 +1,6 @@
+#include "engine/startup.h"
+
+int main() {
+  start_engine();
+  return 0;
+}

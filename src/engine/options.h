@@ -1,0 +1,43 @@
+// The UCI option table: every tunable setting, held as text, and the record
+// of the frequently used values already converted and clamped.
+#pragma once
+
+#include <string>
+
+struct OptionRow {
+  const char* name;
+  bool declare;      // listed in the answer to "uci"
+  const char* init;  // default text
+  const char* type;  // "spin", "check", "string", "combo" or "button"
+  const char* var;   // rest of the declaration; null for the button
+  std::string value;
+};
+
+extern OptionRow Option[];
+
+struct OptionValues {
+  int hash_mb, eval_hash_mb, pawn_hash_mb;
+  int elo;
+  int multi_pv;
+  int time_buffer;
+  int insufficient_material_score, fifty_move_score, stalemate_score;
+  int queen_value_op, queen_value_en;
+  int rook_value_op, rook_value_en;
+  int bishop_value_op, bishop_value_en;
+  int knight_value_op, knight_value_en;
+  bool analyse_mode;
+  bool null_move;
+  bool limit_strength;
+};
+
+extern OptionValues OptionUci;
+
+void OptionStart();
+OptionRow* OptionFind(const char* name);
+bool OptionSet(const char* name, const char* text);
+const char* OptionGetString(const char* name);
+int OptionGetInt(const char* name);
+bool OptionGetBool(const char* name);
+void OptionList();
+
+bool my_StringIsEqual(const char* a, const char* b);  // case-insensitive

@@ -1,0 +1,60 @@
+// "perft": counts the leaves of the legal-move tree, a check of the move
+// generator and of make/unmake.
+#include <cstdio>
+
+#include "board/makemove.h"
+#include "board/position.h"
+#include "engine/diagnostics.h"
+#include "engine/uci.h"
+#include "movegen/gen.h"
+#include "movegen/movestack.h"
+#include "platform/platform.h"
+
+bool gDoPerft = false;
+
+namespace {
+
+// Deeper trees could not be counted in any reasonable time, and would run
+// past the per-level tables.
+constexpr int MAX_PERFT_DEPTH = 20;
+
+}  // namespace
+
+double perft(int depth) {
+  if (depth == 0) return 1;
+  double nodes = 0;
+  gen();
+  for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
+    if (!makemove(gen_dat[i].m.b)) continue;
+    nodes += perft(depth - 1);
+    takeback();
+  }
+  return nodes;
+}
+
+void start_perft(int depth) {
+  if (depth < 1 || depth > MAX_PERFT_DEPTH || hply + depth >= HIST_STACK) {
+    std::printf("info string invalid perft depth %d (1 to %d)\n", depth, MAX_PERFT_DEPTH);
+    return;
+  }
+  const std::int64_t start = get_ms();
+  gen();
+  std::printf("\n");
+  double total = 0;
+  for (int i = first_move[0]; i < first_move[1]; ++i) {
+    const move_bytes m = gen_dat[i].m.b;
+    if (!makemove(m)) continue;
+    const double n = perft(depth - 1);
+    total += n;
+    takeback();
+    std::printf(" %s - ", move_str(m));
+    std::printf("%0.0f\n", n);
+  }
+  // A fast count can take 0 ms; count it as 1 ms rather than divide by zero.
+  std::int64_t elapsed = get_ms() - start;
+  if (elapsed < 1) elapsed = 1;
+  std::printf("\n Perft %d Summary\n", depth);
+  std::printf(" Nodes: %0.0f\n", total);
+  std::printf(" Time: %0.2f sec\n", static_cast<double>(elapsed) / 1000.0);
+  std::printf(" Nodes/sec: %0.0f\n\n", total * 1000.0 / static_cast<double>(elapsed));
+}

@@ -1,0 +1,68 @@
+// The "position" command: set up a FEN or the start position and play the moves.
+#include <cstdio>
+#include <cstring>
+
+#include "board/makemove.h"
+#include "board/position.h"
+#include "engine/commands.h"
+#include "engine/log.h"
+#include "engine/startup.h"
+#include "engine/uci.h"
+#include "movegen/gen.h"
+#include "movegen/movestack.h"
+#include "search/think.h"
+
+namespace {
+
+// Game moves beyond this are not played, so that a search from the position
+// still has a full MAX_PLY of history records above it.
+constexpr int MAX_GAME_PLY = HIST_STACK - MAX_PLY;
+
+void play_moves(const char* t) {
+  while (*t) {
+    char text[6] = {};
+    int len = 0;
+    while (len < 4 && t[len]) {
+      text[len] = t[len];
+      ++len;
+    }
+    if (len == 4 && t[4] && t[4] != ' ') text[len++] = t[4];
+    t += len;
+
+    const int index = parse_move(text);
+    if (index < 0) {
+      std::printf("info string Unknown command %s\n", text);
+      log_printf("Unknown command %s\n", text);
+      return;
+    }
+    if (hply >= MAX_GAME_PLY) {
+      std::printf("info string game history full, %s and later moves not played\n", text);
+      return;
+    }
+    const move_bytes m = gen_dat[index].m.b;
+    if (!makemove(m)) {
+      std::printf("info string %s is illegal\n", text);
+      log_printf("%s is illegal\n", move_str(m));
+      return;
+    }
+    ply = 0;
+    root_hply = hply;
+    gen();
+    while (*t == ' ') ++t;
+  }
+}
+
+}  // namespace
+
+void uci_position(const char* line) {
+  if (const char* f = std::strstr(line, "fen ")) {
+    char text[128] = {};
+    std::strncpy(text, f + 4, sizeof text - 1);
+    init_board1(text);
+  } else {
+    init_board1(spos);
+  }
+  gen();
+  root_hply = hply;
+  if (const char* moves = std::strstr(line, "moves ")) play_moves(moves + 6);
+}

@@ -1,0 +1,91 @@
+// The "setoption" command: store the text in the option table, then apply it.
+#include <cstring>
+
+#include "engine/commands.h"
+#include "engine/log.h"
+#include "engine/options.h"
+#include "engine/uci.h"
+#include "search/tt.h"
+
+namespace {
+
+int clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
+
+void reallocate_tables(const char* message) {
+  free_tt();
+  init_ttable(OptionUci.hash_mb, OptionUci.eval_hash_mb, OptionUci.pawn_hash_mb);
+  log_printf("%s", message);
+}
+
+struct ClampedOption {
+  const char* name;
+  int OptionValues::*field;
+  int lo, hi;
+};
+
+constexpr ClampedOption clamped_options[] = {
+    {"QueenValueOp", &OptionValues::queen_value_op, 500, 1500},
+    {"QueenValueEn", &OptionValues::queen_value_en, 500, 1500},
+    {"RookValueOp", &OptionValues::rook_value_op, 300, 800},
+    {"RookValueEn", &OptionValues::rook_value_en, 300, 800},
+    {"BishopValueOp", &OptionValues::bishop_value_op, 200, 500},
+    {"BishopValueEn", &OptionValues::bishop_value_en, 200, 500},
+    {"KnightValueOp", &OptionValues::knight_value_op, 200, 500},
+    {"KnightValueEn", &OptionValues::knight_value_en, 200, 500},
+    {"UCI_Elo", &OptionValues::elo, 1000, 2800},
+    {"InsufficientMaterialScore", &OptionValues::insufficient_material_score, -29800, 29800},
+    {"FiftyMoveScore", &OptionValues::fifty_move_score, -29800, 29800},
+    {"StaleMateScore", &OptionValues::stalemate_score, -29800, 29800},
+    {"TimeBufferMilliSec", &OptionValues::time_buffer, 0, 1000},
+    {"MultiPV", &OptionValues::multi_pv, 1, 300},
+};
+
+struct FlagOption {
+  const char* name;
+  bool OptionValues::*field;
+};
+
+constexpr FlagOption flag_options[] = {
+    {"UCI_LimitStrength", &OptionValues::limit_strength},
+    {"NullMove", &OptionValues::null_move},
+    {"UCI_AnalyseMode", &OptionValues::analyse_mode},
+};
+
+void apply_option(const char* name) {
+  auto is = [name](const char* option) { return my_StringIsEqual(name, option); };
+  if (is("Hash")) {
+    OptionUci.hash_mb = clamp(OptionGetInt("Hash"), 8, 2048);
+    reallocate_tables("Initialize hash table\n");
+  } else if (is("EvalHash")) {
+    OptionUci.eval_hash_mb = clamp(OptionGetInt("EvalHash"), 4, 32);
+    reallocate_tables("Initialize eval hash table\n");
+  } else if (is("PawnHash")) {
+    OptionUci.pawn_hash_mb = clamp(OptionGetInt("PawnHash"), 1, 8);
+    reallocate_tables("Initialize pawn hash table\n");
+  } else if (is("Log")) {
+    log_set(OptionGetBool("Log"));
+  } else if (is("Ponder")) {
+    si.ponder_enabled = OptionGetBool("Ponder");
+  }
+  for (const ClampedOption& o : clamped_options)
+    if (is(o.name)) OptionUci.*o.field = clamp(OptionGetInt(o.name), o.lo, o.hi);
+  for (const FlagOption& o : flag_options)
+    if (is(o.name)) OptionUci.*o.field = OptionGetBool(o.name);
+}
+
+}  // namespace
+
+void uci_setoption(char* line) {
+  const char* name = std::strstr(line, "name ");
+  char* value = std::strstr(line, "value ");
+  if (!name || !value || value < name + 5) {
+    if (name && !value && std::strcmp(name + 5, "ClearHash") == 0) {
+      clearHash();
+      log_printf("hash is cleared\n");
+    }
+  } else {
+    const char* option_name = value == name + 5 ? "" : name + 5;
+    value[-1] = '\0';
+    if (OptionSet(option_name, value + 6)) apply_option(option_name);
+  }
+}

@@ -1,0 +1,88 @@
+#include "engine/startup.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "board/bitboard.h"
+#include "board/position.h"
+#include "engine/diagnostics.h"
+#include "engine/log.h"
+#include "engine/options.h"
+#include "engine/uci.h"
+#include "movegen/gen.h"
+#include "platform/platform.h"
+#include "search/think.h"
+#include "search/tt.h"
+
+char spos[128];
+char ENG_NAME_VER[256];
+
+void program_header() {
+  gUseHwPopCnt = isPOPCNTSupported();
+  std::snprintf(ENG_NAME_VER, sizeof ENG_NAME_VER, "%s", "Corvantis v2019.2.37.73");
+  if (gUseHwPopCnt) std::printf("info string %s 64bit POPCNT\n", ENG_NAME_VER);
+}
+
+void GenInit() {
+  char when[80];
+  format_local_time(when, sizeof when, "%H%M%S%a%d%b%Y");
+  std::snprintf(logi.name, sizeof logi.name, "log-%s.txt", when);
+  logi.on = false;
+
+  gDoPerft = false;
+
+  OptionUci.hash_mb = OptionGetInt("Hash");
+  OptionUci.eval_hash_mb = OptionGetInt("EvalHash");
+  OptionUci.pawn_hash_mb = OptionGetInt("PawnHash");
+  OptionUci.knight_value_op = OptionGetInt("KnightValueOp");
+  OptionUci.knight_value_en = OptionGetInt("KnightValueEn");
+  OptionUci.bishop_value_op = OptionGetInt("BishopValueOp");
+  OptionUci.bishop_value_en = OptionGetInt("BishopValueEn");
+  OptionUci.rook_value_op = OptionGetInt("RookValueOp");
+  OptionUci.rook_value_en = OptionGetInt("RookValueEn");
+  OptionUci.queen_value_op = OptionGetInt("QueenValueOp");
+  OptionUci.queen_value_en = OptionGetInt("QueenValueEn");
+
+  si.ponder = false;
+  out_of_book = 0;
+  si.stop_search = false;
+  si.time_available = 0;
+  si.fixed_time = false;
+  si.bench = false;
+  si.poll_input = true;
+  si.ponder_enabled = true;
+  si.mate = -1;
+  si.elapsed = 0;
+
+  buildBitboardAttackTable();
+
+  OptionUci.multi_pv = 1;
+  OptionUci.time_buffer = 60;
+  OptionUci.null_move = true;
+  OptionUci.analyse_mode = false;
+  OptionUci.insufficient_material_score = OptionUci.fifty_move_score = OptionUci.stalemate_score = 0;
+  OptionUci.elo = 2800;
+  OptionUci.limit_strength = false;
+  SearchInput = {};
+}
+
+void start_engine() {
+  // Every line must reach the GUI at once.
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  std::setvbuf(stdin, nullptr, _IONBF, 0);
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  program_header();
+  std::memset(spos, 0, sizeof spos);
+  std::strcpy(spos, "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+  OptionStart();
+  GenInit();
+  init_ttable(OptionUci.hash_mb, OptionUci.eval_hash_mb, OptionUci.pawn_hash_mb);
+  init_hash();
+  init_board(spos);
+  ply = 0;
+  gen();
+  root_hply = hply;
+  Loop();
+}

@@ -1,0 +1,129 @@
+#include "engine/uci.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "board/fen.h"
+#include "board/position.h"
+#include "engine/commands.h"
+#include "engine/diagnostics.h"
+#include "engine/log.h"
+#include "engine/options.h"
+#include "engine/startup.h"
+#include "movegen/gen.h"
+#include "platform/platform.h"
+#include "search/think.h"
+#include "search/tt.h"
+
+SearchControl si;
+SearchMoves SearchInput;
+bool Searching = false;
+int max_depth = 128;
+int max_time = 14400000;
+int ext_time_control_type = 0;
+
+namespace {
+
+constexpr int LINE_SIZE = 65536;
+
+bool starts_with(const char* s, const char* prefix) { return std::strncmp(s, prefix, std::strlen(prefix)) == 0; }
+
+// Commands that change the position, the options or the tables wait until
+// the search has finished; while it runs they are ignored.
+void execute(char* line) {
+  if (starts_with(line, "debug ")) {
+    log_printf(">> %s\n", line);
+  } else if (starts_with(line, "perft ")) {
+    if (Searching) return;
+    gDoPerft = true;
+    start_perft(std::atoi(line + 6));
+    gDoPerft = false;
+  } else if (starts_with(line, "go ")) {
+    log_printf(">> %s\n", line);
+    if (!Searching) uci_go(line);
+  } else if (std::strcmp(line, "isready") == 0) {
+    SendInfo("readyok");
+    log_printf(">> %s\n", line);
+    log_printf("<< readyok\n");
+    if (OptionUci.limit_strength) si.nodes = static_cast<std::int64_t>(std::exp((OptionUci.elo + 200) / 297.0));
+  } else if (std::strcmp(line, "ponderhit") == 0) {
+    log_printf(">> %s\n", line);
+    si.ponder = false;
+    if (Searching && get_ms() - start_time >= si.ponder_time) si.stop_requested = true;
+  } else if (starts_with(line, "position ")) {
+    log_printf(">> %s\n", line);
+    if (!Searching) uci_position(line);
+  } else if (starts_with(line, "version")) {
+    std::printf("info string %s\n", ENG_NAME_VER);
+  } else if (std::strcmp(line, "quit") == 0) {
+    log_printf(">> %s\n", line);
+    free_tt();
+    log_close("Closing log file %s\n");
+    std::exit(0);
+  } else if (starts_with(line, "setoption ")) {
+    log_printf(">> %s\n", line);
+    if (!Searching) uci_setoption(line);
+  } else if (std::strcmp(line, "stop") == 0) {
+    log_printf(">> %s\n", line);
+    si.stop_requested = true;
+  } else if (std::strcmp(line, "uci") == 0) {
+    log_printf(">> %s\n", line);
+    SendInfo("id name %s", ENG_NAME_VER);
+    SendInfo("id author Quillmark");
+    OptionList();
+    out_of_book = 0;
+    SendInfo("uciok");
+  } else if (std::strcmp(line, "ucinewgame") == 0) {
+    log_printf(">> %s\n", line);
+    if (Searching) return;
+    init_board(spos);
+    out_of_book = 0;
+    // Move texts are resolved against the root list, which must be this position's.
+    gen();
+    root_hply = hply;
+  } else if (std::strcmp(line, "fen") == 0) {
+    print_my_fen();
+  } else if (*line) {
+    std::printf("info string unknown command %s\n", line);
+  }
+}
+
+}  // namespace
+
+void GetString(char* buf, int size) {
+  if (!read_input_line(buf, size)) std::exit(0);
+}
+
+void SendInfo(const char* fmt, ...) {
+  char buf[4096];
+  va_list args;
+  va_start(args, fmt);
+  int n = std::vsnprintf(buf, sizeof buf - 1, fmt, args);
+  va_end(args);
+  if (n < 0) return;
+  if (n > static_cast<int>(sizeof buf) - 2) n = static_cast<int>(sizeof buf) - 2;
+  buf[n] = '\n';
+  std::fwrite(buf, 1, static_cast<std::size_t>(n) + 1, stdout);
+}
+
+void LoopCall() {
+  // Not static: a line read while searching is executed on top of the "go" that started the search.
+  char line[LINE_SIZE];
+  GetString(line, LINE_SIZE);
+  log_printf("string received: %s\n", line);
+  SearchInput.count = 0;
+  execute(line);
+}
+
+void Loop() {
+  Searching = false;
+  ResetSearch();
+  for (;;) LoopCall();
+}
+
+void eventCheck() {
+  while (!si.stop_requested && bioskey()) LoopCall();
+}

@@ -1,0 +1,48 @@
+// The command loop: reads UCI and console commands from standard input and
+// executes them, also re-entrantly while a search polls for input.
+#pragma once
+
+#include <cstdint>
+
+#include "movegen/move.h"
+
+// What "go" asked for, and the flags the search and the loop share.
+struct SearchControl {
+  std::int64_t nodes;      // node budget, 0 = none; stays in force for later searches
+  int ponder_time;
+  int elapsed;             // ms at the end of the last completed iteration, at least 1
+  int time_available;
+  int mate;                // "go mate" distance, -1 when none
+  int score_history[1000]; // by game ply of the searched position
+  bool ponder;
+  bool poll_input;
+  bool bench;
+  bool fixed_time;
+  bool infinite;
+  bool stop_search;        // unwind at once
+  bool ponder_enabled;     // the "Ponder" option
+  bool stop_requested;     // "stop", or "ponderhit" after the ponder budget
+};
+
+extern SearchControl si;
+
+constexpr int MAX_SEARCH_MOVES = 301;
+
+struct SearchMoves {
+  std::uint32_t moves[MAX_SEARCH_MOVES];
+  int count;  // 0 = search every root move
+};
+
+extern SearchMoves SearchInput;
+extern bool Searching;
+extern int max_depth;              // iteration limit in plies
+extern int max_time;               // ms allotted to the move
+extern int ext_time_control_type;  // 0 none, 1 moves to go, 2 remaining time, 3 per move, 4 depth
+
+void Loop();
+void LoopCall();
+void GetString(char* buf, int size);
+void SendInfo(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void eventCheck();
+int parse_move(const char* text);
+char* move_str(move_bytes m);

@@ -1,0 +1,99 @@
+#include "movegen/movestack.h"
+
+#include "board/makemove.h"
+#include "board/position.h"
+#include "engine/diagnostics.h"
+#include "search/see.h"
+
+gen_entry gen_dat[GEN_STACK];
+int first_move[MAX_PLY + 1];
+
+int historyScore[2][6][64];
+gen_entry killer1[MAX_PLY], killer2[MAX_PLY], mkiller1[MAX_PLY];
+gen_entry counterMove[64][64];
+
+namespace {
+
+constexpr int HASH_MOVE_SCORE = 50000000;
+
+gen_entry& push_entry(int from, int to, int bits) {
+  gen_entry& g = gen_dat[first_move[ply + 1]++];
+  g.m.b = {static_cast<std::uint8_t>(from), static_cast<std::uint8_t>(to), static_cast<std::uint8_t>(piece[from]),
+           static_cast<std::uint8_t>(EMPTY), static_cast<std::uint8_t>(bits)};
+  return g;
+}
+
+bool reaches_last_rank(int to, int bits) { return (bits & MF_PAWN) && (side == WHITE ? to <= 7 : to >= 56); }
+
+// Killers of this level and of the level two above (same side to move).
+int killer_score(std::uint32_t u) {
+  if (u == mkiller1[ply].m.u) return 9999000;
+  if (ply >= 2 && u == mkiller1[ply - 2].m.u) return 9998500;
+  if (u == killer1[ply].m.u) return 9995500;
+  if (ply >= 2 && u == killer1[ply - 2].m.u) return 9995400;
+  if (u == killer2[ply].m.u) return 9995300;
+  if (ply >= 2 && u == killer2[ply - 2].m.u) return 9995200;
+  return 0;
+}
+
+int history_of(const move& m) { return historyScore[color[m.b.from]][m.b.moved][m.b.to]; }
+
+}  // namespace
+
+void gen_push(int from, int to, int bits) {
+  if (reaches_last_rank(to, bits)) {
+    gen_promote(from, to, bits, MT_NORMAL);
+    return;
+  }
+  gen_entry& g = push_entry(from, to, bits);
+  const int victim = piece[to];
+  if (victim != EMPTY) {
+    const int mover = piece[from];
+    const int s = see(from, to);
+    if (s > 0) g.score = 9997000 + piece_value[victim] - piece_value[mover];
+    else if (s == 0) g.score = 9996000 + piece_value[victim] - mover;
+    else g.score = 9994000 + piece_value[victim] - piece_value[mover];
+  } else if (bits == (MF_PAWN | MF_EP | MF_CAPTURE)) {
+    g.score = 9996000;
+  } else if (int k = killer_score(g.m.u)) {
+    g.score = k;
+  } else if (hply >= 1 && g.m.u == counterMove[hist_dat[hply - 1].m.b.from][hist_dat[hply - 1].m.b.to].m.u) {
+    g.score = 9995100;
+  } else if (bits & MF_CASTLE) {
+    g.score = 9995600;
+  } else {
+    g.score = history_of(g.m);
+  }
+}
+
+void gen_push_king_evade(int from, int to, int bits) {
+  gen_entry& g = push_entry(from, to, bits);
+  const int victim = piece[to];
+  if (victim != EMPTY) {
+    // The king cannot take a defended piece: such captures are dropped at once.
+    if (see(from, to) >= 1) g.score = 9997000 + piece_value[victim];
+    else --first_move[ply + 1];
+  } else if (int k = killer_score(g.m.u)) {
+    g.score = k;
+  } else {
+    g.score = history_of(g.m);
+  }
+}
+
+// Under-promotions only where they can matter: at the root, the level below
+// it, and everywhere when counting perft.
+void gen_promote(int from, int to, int bits, MoveType type) {
+  bits |= MF_PROMOTE;
+  const bool special = type != MT_NORMAL;
+  if (gDoPerft || ply <= 1) {
+    for (int kind = KNIGHT; kind <= QUEEN; ++kind) {
+      gen_entry& g = push_entry(from, to, bits);
+      g.m.b.promote = static_cast<std::uint8_t>(kind);
+      g.score = special && !gDoPerft ? HASH_MOVE_SCORE + promote_val[kind] / 128 : promote_val[kind];
+    }
+  } else {
+    gen_entry& g = push_entry(from, to, bits);
+    g.m.b.promote = QUEEN;
+    g.score = special ? HASH_MOVE_SCORE + promote_val[QUEEN] / 128 : promote_val[QUEEN];
+  }
+}

@@ -1,0 +1,37 @@
+// The engine's only ties to the operating system and the processor:
+// console input with a non-blocking test, a millisecond clock, local time
+// for the log-file name and the population-count instruction.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Reads one line from standard input into buf (at most size - 1 characters,
+// NUL-terminated, newline removed). A longer line is cut at size - 1 and the
+// rest of it discarded. Returns false at the end of input.
+bool read_input_line(char* buf, int size);
+
+// Non-zero when a whole line, or the end of input, is waiting. Never blocks
+// and never loses input: bytes it pulls from the descriptor stay in the
+// engine's own line buffer for read_input_line.
+int bioskey();
+
+// Monotonic milliseconds; only differences between readings are meaningful.
+std::int64_t get_ms();
+
+// The local time formatted with strftime.
+void format_local_time(char* out, std::size_t size, const char* format);
+
+// True when the processor executes POPCNT.
+bool isPOPCNTSupported();
+
+// The POPCNT instruction itself; call only when isPOPCNTSupported() said so.
+inline int hw_popcount(std::uint64_t b) {
+#if defined(__x86_64__)
+  std::uint64_t r;
+  __asm__("popcntq %1, %0" : "=r"(r) : "rm"(b));
+  return static_cast<int>(r);
+#else
+  return __builtin_popcountll(b);
+#endif
+}

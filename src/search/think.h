@@ -1,0 +1,11 @@
+// Iterative deepening and the root search.
+#pragma once
+
+#include <cstdint>
+
+extern int root_hply;           // hply of the root position
+extern int out_of_book;         // searches since the last book move
+extern std::int64_t start_time; // clock reading at the start of the search
+extern int gSelDepth;
+
+void ResetSearch();

@@ -1,0 +1,44 @@
+// The transposition table: per position key the best move, a bounded score
+// and the depth it was searched to.
+#pragma once
+
+#include <cstdint>
+
+#include "board/types.h"
+#include "eval/eval_cache.h"
+#include "movegen/move.h"
+
+enum : int { TT_UPPER = 1, TT_LOWER = 2, TT_EXACT = 3 };
+
+struct hashEntry {
+  u64 key;  // 0 marks an entry never written
+  move m;
+  std::int16_t score;
+  std::int16_t depth;  // half plies; quiescence stores 0 and below
+  std::uint16_t generation;
+  std::uint8_t bound;
+};
+
+struct hashBucket {
+  hashEntry e[4];
+};
+
+extern hashBucket* hashREC;
+extern std::uint32_t TT_size;  // buckets, a power of two
+extern std::uint16_t hash_gen;
+extern EvalHashEntry* ETable;
+extern std::uint32_t gETSize;
+extern EvalHashEntry* pETable;
+extern std::uint32_t pgETSize;
+extern ShelterCacheEntry* kShelterTable;
+extern std::uint32_t ksETSize;
+
+void init_ttable(unsigned hash_mb, unsigned eval_hash_mb, unsigned pawn_hash_mb);
+void free_tt();
+void clearHash();
+void age_hash();
+// Returns the bound type when the stored depth suffices, else 0; the stored
+// move is handed out either way (u == 0 when the key is absent).
+int lookUpH(int depth, int* score, move* m);
+void storeH(move m, int depth, int score, int flag);
+void storeHashUpper(int depth, int score, int flag);
