@@ -5,6 +5,7 @@
 #include "board/attacks.h"
 #include "board/fen.h"
 #include "board/makemove.h"
+#include "eval/endgame.h"
 #include "movegen/movestack.h"
 #include "search/tt.h"
 
@@ -45,6 +46,7 @@ void init_hash() {
       for (u64& key : materialHash[c][k]) key = rand64();
       for (u64& key : hash_piece[c][k]) key = rand64();
     }
+  initializeKnownEndgames();
   hash_side = rand64();
   for (u64& key : hash_ep) key = rand64();
   for (u64& key : hash_castle) key = rand64();

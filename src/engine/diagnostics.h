@@ -5,3 +5,5 @@ extern bool gDoPerft;  // true while "perft" runs: every promotion is generated
 
 void start_perft(int depth);
 double perft(int depth);
+void bench();
+void symtestpos();

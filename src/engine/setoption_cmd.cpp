@@ -5,6 +5,8 @@
 #include "engine/log.h"
 #include "engine/options.h"
 #include "engine/uci.h"
+#include "eval/weights.h"
+#include "search/search_tables.h"
 #include "search/tt.h"
 
 namespace {
@@ -88,4 +90,8 @@ void uci_setoption(char* line) {
     value[-1] = '\0';
     if (OptionSet(option_name, value + 6)) apply_option(option_name);
   }
+  // Weights and pruning margins may have changed: the next search sees them.
+  pst_init();
+  OptionUpdate();
+  initSearch();
 }

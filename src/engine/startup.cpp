@@ -11,6 +11,8 @@
 #include "engine/log.h"
 #include "engine/options.h"
 #include "engine/uci.h"
+#include "eval/weights.h"
+#include "search/search_tables.h"
 #include "movegen/gen.h"
 #include "platform/platform.h"
 #include "search/think.h"
@@ -32,6 +34,7 @@ void GenInit() {
   logi.on = false;
 
   gDoPerft = false;
+  initSearch();
 
   OptionUci.hash_mb = OptionGetInt("Hash");
   OptionUci.eval_hash_mb = OptionGetInt("EvalHash");
@@ -66,6 +69,8 @@ void GenInit() {
   OptionUci.elo = 2800;
   OptionUci.limit_strength = false;
   SearchInput = {};
+  pst_init();
+  OptionUpdate();
 }
 
 void start_engine() {

@@ -13,8 +13,10 @@
 #include "engine/log.h"
 #include "engine/options.h"
 #include "engine/startup.h"
+#include "eval/eval.h"
 #include "movegen/gen.h"
 #include "platform/platform.h"
+#include "search/search_tables.h"
 #include "search/think.h"
 #include "search/tt.h"
 
@@ -84,8 +86,14 @@ void execute(char* line) {
     // Move texts are resolved against the root list, which must be this position's.
     gen();
     root_hply = hply;
+  } else if (std::strcmp(line, "eval") == 0) {
+    std::printf("evalscore cp %d\n", eval());
   } else if (std::strcmp(line, "fen") == 0) {
     print_my_fen();
+  } else if (std::strcmp(line, "bench") == 0) {
+    bench();
+  } else if (std::strcmp(line, "symtestpos") == 0) {
+    symtestpos();
   } else if (*line) {
     std::printf("info string unknown command %s\n", line);
   }

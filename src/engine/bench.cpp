@@ -1,0 +1,3 @@
+#include "engine/diagnostics.h"
+
+void bench() {}

@@ -1,0 +1,4 @@
+#include "eval/weights.h"
+
+void pst_init() {}
+void OptionUpdate() {}

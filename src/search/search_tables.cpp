@@ -1,0 +1,82 @@
+#include "search/search_tables.h"
+
+#include <cmath>
+
+#include "board/makemove.h"
+#include "board/position.h"
+#include "engine/options.h"
+#include "engine/uci.h"
+#include "search/think.h"
+
+move pv[MAX_PLY][MAX_PLY];
+int pv_length[MAX_PLY];
+int razor_margin[4];
+int futility_value;
+int futility_move_count[16];
+int reduction_table[2][64][64];
+
+void initSearch() {
+  razor_margin[0] = 188;
+  razor_margin[1] = OptionGetInt("RazorMargin1");
+  razor_margin[2] = OptionGetInt("RazorMargin2");
+  razor_margin[3] = OptionGetInt("RazorMargin3");
+  futility_value = OptionGetInt("FutilityMargin");
+  for (int d = 1; d < 64; ++d)
+    for (int m = 1; m < 64; ++m) {
+      const int r = static_cast<int>(std::log(static_cast<double>(d)) * std::log(static_cast<double>(m)) / 1.95 + 0.5);
+      reduction_table[0][d][m] = r > 1 ? r + 1 : r;
+      reduction_table[1][d][m] = r > 1 ? r - 1 : 0;
+    }
+  for (int d = 0; d < 16; ++d) futility_move_count[d] = static_cast<int>(2.9 + 1.045 * std::pow(d + 0.49, 1.8));
+}
+
+void ResetSearch() {
+  si.infinite = false;
+  si.time_available = 0;
+  si.stop_requested = false;
+}
+
+int get_lmr(bool pv_node, int depth, int move_number) {
+  const int d = depth > 125 ? 63 : depth / 2;
+  const int m = move_number < 63 ? move_number : 63;
+  return 2 * reduction_table[pv_node][d][m];
+}
+
+int value_to_mate(int score) {
+  if (score < -MATE_BOUND) return -((score + MATE_VALUE) / 2);
+  if (score <= MATE_BOUND) return 0;
+  return (MATE_VALUE + 1 - score) / 2;
+}
+
+// Earlier occurrences since the last irreversible move. A position loaded
+// with a half-move clock has no history before it, so the scan starts at 0.
+int reps() {
+  int count = 0;
+  for (int i = hply - fifty > 0 ? hply - fifty : 0; i < hply; ++i)
+    if (hist_dat[i].hash == hash) ++count;
+  return count;
+}
+
+int draw_score(int score) { return side == ext_corvantis_side ? score : -score; }
+
+int repeat_value() { return draw_score(OptionGetInt("RepetitionScore")); }
+
+void update_pv(move m, int p) {
+  pv[p][p] = m;
+  for (int j = p + 1; j < pv_length[p + 1]; ++j) pv[p][j] = pv[p + 1][j];
+  pv_length[p] = pv_length[p + 1];
+}
+
+// Called after m has been made: side_to_move is the opponent of the mover.
+int define_ext(move m, int depth, bool gives_check, int side_to_move, bool pv_node) {
+  if (gives_check && pv_node) return 2;
+  const int origin_row = side_to_move == BLACK ? 7 - row_of(m.b.from) : row_of(m.b.from);
+  if (piece[m.b.to] == PAWN && origin_row == 5) return 2;
+  if (pv_node && (m.b.bits & MF_CAPTURE) && hist_dat[hply - 1].capture != PAWN) {
+    const int pawns = side_to_move == BLACK ? bp : wp;
+    const int pieces = side_to_move == BLACK ? bpc : wpc;
+    if (pawns >= 1 && pieces <= 1) return 2;
+  }
+  if (gives_check && depth <= 3) return 2;
+  return 0;
+}

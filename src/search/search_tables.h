@@ -1,0 +1,30 @@
+// What all node searches share: depth unit, score constants, the principal
+// variation table, pruning and reduction tables, extensions and draw rules.
+#pragma once
+
+#include "board/types.h"
+#include "movegen/move.h"
+
+constexpr int ONE_PLY = 2;  // depths count half plies
+constexpr int MATE_VALUE = 30000;
+constexpr int MATE_BOUND = 29800;  // beyond this a score is a mate score
+constexpr int WORST_SCORE = -10000000;
+
+extern move pv[MAX_PLY][MAX_PLY];  // row p holds the line from ply p, starting in column p
+extern int pv_length[MAX_PLY];
+
+extern int razor_margin[4];
+extern int futility_value;
+extern int futility_move_count[16];
+extern int reduction_table[2][64][64];  // [pv][depth in plies][move number], in plies
+
+void initSearch();
+void ResetSearch();
+int get_lmr(bool pv_node, int depth, int move_number);
+inline int futility_margin(int depth) { return futility_value * depth / 2; }
+int value_to_mate(int score);
+int reps();
+int repeat_value();
+int draw_score(int score);  // a draw score for the engine, seen from the side to move
+void update_pv(move m, int ply);
+int define_ext(move m, int depth, bool gives_check, int side_to_move, bool pv_node);
