@@ -1,6 +1,7 @@
 #include "engine/startup.h"
+#include "engine/uci.h"
 
 int main() {
-  start_engine();
-  return 0;
+  init_engine();
+  Loop();
 }

@@ -73,7 +73,7 @@ void GenInit() {
   OptionUpdate();
 }
 
-void start_engine() {
+void init_engine() {
   // Every line must reach the GUI at once.
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   std::setvbuf(stdin, nullptr, _IONBF, 0);
@@ -89,5 +89,4 @@ void start_engine() {
   ply = 0;
   gen();
   root_hply = hply;
-  Loop();
 }

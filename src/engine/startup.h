@@ -6,4 +6,4 @@ extern char ENG_NAME_VER[256];   // name and version for "id name"
 
 void program_header();
 void GenInit();
-void start_engine();  // the whole start-up, ending in the command loop
+void init_engine();  // the whole start-up, up to the command loop
