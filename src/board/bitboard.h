@@ -85,3 +85,28 @@ inline int distance(int a, int b) {
   dr = dr < 0 ? -dr : dr;
   return df > dr ? df : dr;
 }
+
+// One-step shifts of whole sets; the masks keep a step from wrapping across
+// the a/h edge.
+inline u64 nortOne(u64 b) { return b << 8; }
+inline u64 soutOne(u64 b) { return b >> 8; }
+inline u64 eastOne(u64 b) { return (b << 1) & 0xFEFEFEFEFEFEFEFEULL; }
+inline u64 westOne(u64 b) { return (b >> 1) & 0x7F7F7F7F7F7F7F7FULL; }
+inline u64 noEaOne(u64 b) { return (b << 9) & 0xFEFEFEFEFEFEFEFEULL; }
+inline u64 soEaOne(u64 b) { return (b >> 7) & 0x00FEFEFEFEFEFEFEULL; }
+inline u64 soWeOne(u64 b) { return (b >> 9) & 0x007F7F7F7F7F7F7FULL; }
+inline u64 noWeOne(u64 b) { return (b << 7) & 0x7F7F7F7F7F7F7F7FULL; }
+
+// The set moved one rank ahead for that side.
+inline u64 StopBB(int side, u64 b) { return side == WHITE ? nortOne(b) : soutOne(b); }
+// The squares the pawns of that side in b attack, all together.
+inline u64 pawn_set_attacks(int side, u64 b) {
+  return side == WHITE ? noWeOne(b) | noEaOne(b) : soWeOne(b) | soEaOne(b);
+}
+inline int stop_square(int side, int sq) { return side == WHITE ? sq - 8 : sq + 8; }
+// Rank counted from that side's first rank (0..7); row = sq >> 3.
+inline int relative_rank(int side, int row) { return side == WHITE ? 7 - row : row; }
+// The square as White sees it: black pieces read White's tables mirrored.
+inline int FlipSq(int side, int sq) { return side == WHITE ? sq : sq ^ 56; }
+// Bit index of the rearmost square of b for that side.
+inline int backmost_sq(int side, u64 b) { return side == WHITE ? lsb(b) : msb(b); }

@@ -29,10 +29,10 @@ struct CastleRule {
 // Index by the king's target: g1, c1, g8, c8.
 const CastleRule* castle_rule(int king_to) {
   static const CastleRule rules[4] = {
-      {62, (1ULL << (61 ^ 56)) | (1ULL << (62 ^ 56)), {61, 62}, 63, 61},
-      {58, (1ULL << (57 ^ 56)) | (1ULL << (58 ^ 56)) | (1ULL << (59 ^ 56)), {58, 59}, 56, 59},
-      {6, (1ULL << (5 ^ 56)) | (1ULL << (6 ^ 56)), {5, 6}, 7, 5},
-      {2, (1ULL << (1 ^ 56)) | (1ULL << (2 ^ 56)) | (1ULL << (3 ^ 56)), {2, 3}, 0, 3},
+      {62, square_bit(61) | square_bit(62), {61, 62}, 63, 61},
+      {58, square_bit(57) | square_bit(58) | square_bit(59), {58, 59}, 56, 59},
+      {6, square_bit(5) | square_bit(6), {5, 6}, 7, 5},
+      {2, square_bit(1) | square_bit(2) | square_bit(3), {2, 3}, 0, 3},
   };
   for (const CastleRule& r : rules)
     if (r.king_to == king_to) return &r;

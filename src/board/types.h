@@ -12,6 +12,7 @@ enum : int { WHITE, BLACK };
 // Squares: 0 = a8, 7 = h8, 56 = a1, 63 = h1; white pawns move towards 0.
 constexpr int file_of(int sq) { return sq & 7; }
 constexpr int row_of(int sq) { return sq >> 3; }  // row 0 is the eighth rank
+constexpr u64 square_bit(int sq) { return 1ULL << (sq ^ 56); }
 
 constexpr int MAX_PLY = 200;       // search levels
 constexpr int HIST_STACK = 1000;   // game-history records

@@ -1,6 +1,198 @@
-// The "go" command.
+// The "go" command: read the limits, allot the time, search, report.
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
+#include "board/makemove.h"
+#include "board/position.h"
 #include "engine/commands.h"
+#include "engine/log.h"
+#include "engine/options.h"
+#include "engine/report.h"
+#include "engine/uci.h"
+#include "movegen/movestack.h"
+#include "platform/platform.h"
+#include "search/search.h"
+#include "search/think.h"
+#include "search/timecontrol.h"
 
-void uci_go(const char* line) { std::printf("info string searching is not available yet\n"); }
+namespace {
+
+constexpr int MAX_DEPTH = 128;
+constexpr int MAX_CLOCK_MS = 1000000000;  // larger clock values are clamped so time arithmetic cannot overflow
+
+int clock_value(const char* text) {
+  const int v = text_to_int(text);
+  return v > MAX_CLOCK_MS ? MAX_CLOCK_MS : v;
+}
+
+struct GoLimits {
+  int wtime = -1, btime = -1, winc = -1, binc = -1, movestogo = -1, movetime = -1, depth = -1, mate = -1;
+  bool infinite = false, ponder = false;
+};
+
+// Next blank-separated word of the line, or null at its end.
+char* next_word(char** rest) {
+  char* w = std::strtok(*rest, " ");
+  *rest = nullptr;
+  return w;
+}
+
+void add_search_moves(char** rest) {
+  SearchInput.count = 0;
+  while (char* word = next_word(rest)) {
+    const int index = parse_move(word);
+    const move_bytes m = index >= 0 ? gen_dat[index].m.b : move_bytes{};
+    if (index < 0 || !makemove(m)) {
+      std::printf("info string the move (%s) to search is illegal??\n", word);
+      continue;
+    }
+    takeback();
+    // A list longer than the table holds (repeated moves) is cut.
+    if (SearchInput.count < MAX_SEARCH_MOVES) SearchInput.moves[SearchInput.count++] = gen_dat[index].m.u;
+  }
+}
+
+// Reads the parameters; false when the command must be abandoned.
+bool read_limits(char* params, GoLimits* g, int* recognised) {
+  char* rest = params;
+  struct Valued {
+    const char* name;
+    int GoLimits::*field;
+  };
+  static const Valued valued[] = {
+      {"wtime", &GoLimits::wtime}, {"btime", &GoLimits::btime}, {"winc", &GoLimits::winc},
+      {"binc", &GoLimits::binc},   {"mate", &GoLimits::mate},
+  };
+  while (char* word = next_word(&rest)) {
+    bool known = false;
+    for (const Valued& v : valued)
+      if (std::strcmp(word, v.name) == 0) {
+        known = true;
+        if (char* value = next_word(&rest)) {
+          g->*v.field = clock_value(value);
+          ++*recognised;
+        }
+      }
+    if (known) continue;
+    if (std::strcmp(word, "movestogo") == 0) {
+      if (char* value = next_word(&rest)) {
+        g->movestogo = text_to_int(value);
+        ext_time_control_type = 1;
+        ++*recognised;
+      }
+    } else if (std::strcmp(word, "depth") == 0) {
+      char* value = next_word(&rest);
+      if (!value) {
+        std::printf("info string missing depth param??\n");
+        return false;
+      }
+      g->depth = text_to_int(value);
+      ext_time_control_type = 4;
+      ++*recognised;
+    } else if (std::strcmp(word, "movetime") == 0) {
+      char* value = next_word(&rest);
+      if (!value) {
+        std::printf("info string missing movetime param??\n");
+        return false;
+      }
+      if (*value < '0' || *value > '9') {
+        std::printf("info string movetime param is not a digit??\n");
+        continue;
+      }
+      g->movetime = clock_value(value);
+      si.fixed_time = true;
+      max_time = g->movetime;
+      ++*recognised;
+    } else if (std::strcmp(word, "nodes") == 0) {
+      if (char* value = next_word(&rest)) {
+        si.nodes = std::strtoll(value, nullptr, 10);
+        ++*recognised;
+      }
+    } else if (std::strcmp(word, "infinite") == 0) {
+      log_printf("Set infinite search to true\n");
+      max_depth = MAX_DEPTH;
+      g->infinite = true;
+      ++*recognised;
+    } else if (std::strcmp(word, "ponder") == 0) {
+      log_printf("Set pondering to true\n");
+      si.ponder = true;
+      g->ponder = true;
+      ++*recognised;
+    } else if (std::strcmp(word, "searchmoves") == 0) {
+      ++*recognised;
+      add_search_moves(&rest);
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+void uci_go(const char* line) {
+  char params[65536];
+  std::snprintf(params, sizeof params, "%s", line + 3);
+
+  si.fixed_time = false;
+  si.mate = -1;
+  si.ponder = false;
+  si.ponder_time = 0;
+  ext_time_control_type = 0;
+  si.infinite = false;
+  si.stop_requested = false;
+  si.time_available = 0;
+  SearchInput.count = 0;
+
+  GoLimits g;
+  int recognised = 0;
+  if (!read_limits(params, &g, &recognised)) return;
+  if (recognised == 0) {
+    std::printf("info string unknown command %s\n", line);
+    return;
+  }
+
+  if (g.depth < 0) {
+    if (g.mate > 0) si.mate = g.mate;
+    max_depth = MAX_DEPTH;
+  } else {
+    max_depth = g.depth < MAX_DEPTH ? g.depth : MAX_DEPTH;
+  }
+
+  const int own_time = side == BLACK ? g.btime : g.wtime;
+  const int own_inc = side == BLACK ? g.binc : g.winc;
+  if (g.movestogo < 0 && own_time >= 1) ext_time_control_type = 2;
+  si.time_available = own_time;
+  if (g.movetime > 0) {
+    ext_time_control_type = 3;
+    max_time = si.time_available = g.movetime;
+  } else if (own_time < 1) {
+    max_time = si.time_available = 6000000;
+    si.infinite = true;
+  } else {
+    allocate_time(own_time, own_inc, g.movestogo);
+  }
+  if (g.infinite) si.infinite = true;
+  if (si.mate > 0) {
+    max_time = si.time_available = 18000000;
+    si.infinite = true;
+  }
+  if (g.ponder) {
+    max_time += max_time / 4;
+    si.ponder_time = max_time;
+  }
+  Searching = true;
+  if (g.depth == 0) {
+    // Only the quiescence score; the poll inside it must see a fresh search.
+    si.stop_search = false;
+    start_time = get_ms();
+    stop_time = start_time + max_time;
+    ext_max_tt = max_time;
+    std::printf("info depth 0 score cp %d\n", qsearch(-30000, 30000, 0, false));
+    Searching = false;
+    std::printf("bestmove 0000\n");
+    return;
+  }
+  think(1);
+  Searching = false;
+  ShowBestMove();
+}

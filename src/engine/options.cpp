@@ -81,12 +81,12 @@ bool OptionSet(const char* name, const char* text) {
 
 const char* OptionGetString(const char* name) { return OptionFind(name)->value.c_str(); }
 
-// The leading decimal integer of the text, 0 when there is none; values
-// beyond the int range saturate instead of overflowing.
-int OptionGetInt(const char* name) {
-  long long v = std::strtoll(OptionGetString(name), nullptr, 10);
+int text_to_int(const char* text) {
+  const long long v = std::strtoll(text, nullptr, 10);
   return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v);
 }
+
+int OptionGetInt(const char* name) { return text_to_int(OptionGetString(name)); }
 
 bool OptionGetBool(const char* name) {
   const char* v = OptionGetString(name);

@@ -41,3 +41,6 @@ bool OptionGetBool(const char* name);
 void OptionList();
 
 bool my_StringIsEqual(const char* a, const char* b);  // case-insensitive
+// The leading decimal integer of a text, 0 when there is none; values beyond
+// the int range saturate instead of overflowing.
+int text_to_int(const char* text);

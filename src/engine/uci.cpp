@@ -41,7 +41,7 @@ void execute(char* line) {
   } else if (starts_with(line, "perft ")) {
     if (Searching) return;
     gDoPerft = true;
-    start_perft(std::atoi(line + 6));
+    start_perft(text_to_int(line + 6));
     gDoPerft = false;
   } else if (starts_with(line, "go ")) {
     log_printf(">> %s\n", line);

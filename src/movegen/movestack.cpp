@@ -14,15 +14,6 @@ gen_entry counterMove[64][64];
 
 namespace {
 
-constexpr int HASH_MOVE_SCORE = 50000000;
-
-gen_entry& push_entry(int from, int to, int bits) {
-  gen_entry& g = gen_dat[first_move[ply + 1]++];
-  g.m.b = {static_cast<std::uint8_t>(from), static_cast<std::uint8_t>(to), static_cast<std::uint8_t>(piece[from]),
-           static_cast<std::uint8_t>(EMPTY), static_cast<std::uint8_t>(bits)};
-  return g;
-}
-
 bool reaches_last_rank(int to, int bits) { return (bits & MF_PAWN) && (side == WHITE ? to <= 7 : to >= 56); }
 
 // Killers of this level and of the level two above (same side to move).
@@ -39,6 +30,13 @@ int killer_score(std::uint32_t u) {
 int history_of(const move& m) { return historyScore[color[m.b.from]][m.b.moved][m.b.to]; }
 
 }  // namespace
+
+gen_entry& push_entry(int from, int to, int bits) {
+  gen_entry& g = gen_dat[first_move[ply + 1]++];
+  g.m.b = {static_cast<std::uint8_t>(from), static_cast<std::uint8_t>(to), static_cast<std::uint8_t>(piece[from]),
+           static_cast<std::uint8_t>(EMPTY), static_cast<std::uint8_t>(bits)};
+  return g;
+}
 
 void gen_push(int from, int to, int bits) {
   if (reaches_last_rank(to, bits)) {
@@ -64,6 +62,35 @@ void gen_push(int from, int to, int bits) {
   } else {
     g.score = history_of(g.m);
   }
+}
+
+void gen_push_hash(int from, int to, int bits) {
+  if (reaches_last_rank(to, bits)) gen_promote(from, to, bits, MT_HASH);
+  else push_entry(from, to, bits).score = HASH_MOVE_SCORE;
+}
+
+void gen_push_dcc(int from, int to, int bits) {
+  if (reaches_last_rank(to, bits)) gen_promote(from, to, bits, MT_DCC);
+  else push_entry(from, to, bits).score = HASH_MOVE_SCORE;
+}
+
+// Only captures of a more valuable piece are ranked here; the rest are left
+// at 0 for the quiescence picker, which evaluates exchanges lazily.
+void gen_push_qsearch(int from, int to, int bits) {
+  if (reaches_last_rank(to, bits)) {
+    gen_promote_qsearch(from, to, bits);
+    return;
+  }
+  gen_entry& g = push_entry(from, to, bits);
+  const int victim = piece[to], mover = piece[from];
+  if (victim != EMPTY) g.score = seeValues[victim] > seeValues[mover] ? 9997000 + piece_value[victim] - piece_value[mover] : 0;
+  else g.score = (bits & MF_EP) ? 9996000 : 0;
+}
+
+void gen_promote_qsearch(int from, int to, int bits) {
+  gen_entry& g = push_entry(from, to, bits | MF_PROMOTE);
+  g.m.b.promote = QUEEN;
+  g.score = promote_val[QUEEN];
 }
 
 void gen_push_king_evade(int from, int to, int bits) {

@@ -18,6 +18,13 @@ inline constexpr int promote_val[5] = {0, 9989500, 9989300, 9989400, 9998000};
 
 enum MoveType : int { MT_NORMAL, MT_DCC, MT_HASH };
 
-void gen_push(int from, int to, int bits);
+constexpr int HASH_MOVE_SCORE = 50000000;  // hash move and quiet discovered checks
+
+void gen_push(int from, int to, int bits);          // scored by exchange, killers, history
+void gen_push_hash(int from, int to, int bits);     // the hash move
+void gen_push_dcc(int from, int to, int bits);      // a quiet move uncovering a check
+void gen_push_qsearch(int from, int to, int bits);  // captures ranked without exchange evaluation
 void gen_push_king_evade(int from, int to, int bits);
 void gen_promote(int from, int to, int bits, MoveType type);
+void gen_promote_qsearch(int from, int to, int bits);  // queen only
+gen_entry& push_entry(int from, int to, int bits);     // appends the bare move

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "board/attacks.h"
 #include "board/makemove.h"
 #include "board/position.h"
 #include "engine/options.h"
@@ -60,6 +61,22 @@ int reps() {
 int draw_score(int score) { return side == ext_corvantis_side ? score : -score; }
 
 int repeat_value() { return draw_score(OptionGetInt("RepetitionScore")); }
+
+bool draw_by_rule(bool fifty_at_100, int min_reps, int* score) {
+  if (mat_is_draw()) {
+    *score = draw_score(OptionUci.insufficient_material_score);
+    return true;
+  }
+  if (fifty > 100 || (fifty == 100 && fifty_at_100)) {
+    *score = draw_score(OptionUci.fifty_move_score);
+    return true;
+  }
+  if (reps() >= min_reps) {
+    *score = repeat_value();
+    return true;
+  }
+  return false;
+}
 
 void update_pv(move m, int p) {
   pv[p][p] = m;

@@ -26,5 +26,9 @@ int value_to_mate(int score);
 int reps();
 int repeat_value();
 int draw_score(int score);  // a draw score for the engine, seen from the side to move
+// Insufficient material, the fifty-move rule (reached at 100 plies when
+// fifty_at_100, else only beyond) and repetition (min_reps earlier
+// occurrences): true with the draw score in *score.
+bool draw_by_rule(bool fifty_at_100, int min_reps, int* score);
 void update_pv(move m, int ply);
 int define_ext(move m, int depth, bool gives_check, int side_to_move, bool pv_node);

@@ -3,8 +3,40 @@
 
 #include <cstdint>
 
-extern int root_hply;           // hply of the root position
-extern int out_of_book;         // searches since the last book move
-extern std::int64_t start_time; // clock reading at the start of the search
-extern int gSelDepth;
-extern int ext_corvantis_side;  // the engine's colour in this search; draw scores take their sign from it
+#include "movegen/move.h"
+
+extern int root_hply;            // hply of the root position
+extern int out_of_book;          // searches since the last book move
+extern std::int64_t start_time;  // clock reading at the start of the search
+extern std::int64_t rnodes;      // nodes searched in this search
+extern int gSelDepth;            // highest ply reached in this iteration
+extern int ext_corvantis_side;   // the engine's colour; draw scores take their sign from it
+extern bool follow_pv;           // the previous iteration's line is still being followed
+extern int ralpha, rbeta;        // root window of the next iteration
+extern int iscore[200];          // score of each completed iteration
+
+constexpr int MAX_MULTI_PV = 300;
+
+struct pv_store_t {
+  std::int64_t nodes;
+  std::uint32_t moves[300];
+  int score;
+  int length;
+  int time;
+};
+
+struct ExcludedMoves {
+  int count;
+  std::uint32_t moves[MAX_MULTI_PV];
+};
+
+extern ExcludedMoves ExcludeMove;  // root moves already reported at this depth (MultiPV)
+extern pv_store_t PVStore[MAX_MULTI_PV];
+extern int my_cnt;
+
+void think(int show);  // one search of the current position; the result is pv[0]
+int search_root(int alpha, int beta, int depth, bool inCheck, int checker1, int checker2);
+void sort_pv();
+void ShowRootMoves(move m, int index);
+void SortByPvScore(int n, pv_store_t* store);
+void RandomizeEvalFeatures();

@@ -1,0 +1,84 @@
+#include "eval/pawns.h"
+
+#include "board/bitboard.h"
+#include "board/position.h"
+#include "eval/eval_state.h"
+#include "eval/passed_pawns.h"
+#include "eval/pst.h"
+#include "eval/weights.h"
+
+namespace {
+
+// The square and its two neighbours on the rank.
+u64 three_wide(int sq) {
+  const u64 b = SquareBB[sq];
+  return b | eastOne(b) | westOne(b);
+}
+
+// King and one passed pawn against the lone king: known draws raise the
+// divisor, known wins get a bonus.
+void king_pawn_rules(int us, int s, int rr) {
+  const int sign = us == WHITE ? 1 : -1;
+  const int our_king = KingLocation(us), their_king = KingLocation(us ^ 1);
+  const int stop = stop_square(us, s);
+  const int file = file_of(s);
+  if (file == 0 || file == 7) {
+    // The defender reaches the corner or shuts the attacking king in front of it.
+    const int c_or_f = file == 0 ? 2 : 5;
+    if (file_of(their_king) == file || their_king == FlipSq(us, c_or_f) || their_king == FlipSq(us, 8 + c_or_f))
+      draw_divisor += 32;
+    return;
+  }
+  if (rr == 6) return;
+  if (their_king == stop) {
+    draw_divisor += 32;
+  } else if (rr == 5) {
+    const bool opposition = side == us && file_of(our_king) == file_of(their_king) &&
+                            (row_of(our_king) - row_of(their_king) == 2 || row_of(their_king) - row_of(our_king) == 2);
+    if (opposition) draw_divisor += 32;
+    else if (!(three_wide(stop) & SquareBB[our_king])) draw_divisor += 16;
+  } else if (rr == 4) {
+    if (three_wide(stop) & SquareBB[our_king]) score += sign * 500;
+  } else if (three_wide(stop_square(us, stop)) & SquareBB[our_king]) {
+    score += sign * 500;
+  }
+}
+
+}  // namespace
+
+void eval_pawn_loop(int us) {
+  const int them = us ^ 1;
+  const int sign = us == WHITE ? 1 : -1;
+  const u64 ours = myPiece[us][PAWN], theirs = myPiece[them][PAWN];
+  const int their_king = KingLocation(them);
+  const int our_pieces = us == WHITE ? wpc : bpc, their_pieces = us == WHITE ? bpc : wpc;
+  const bool lone_pawn_against_king = !more_than_one(ours) && !our_pieces && !theirs && !their_pieces;
+  int& light = us == WHITE ? wpwc : bpwc;
+  int& dark = us == WHITE ? wpbc : bpbc;
+  int& unstoppable_count = us == WHITE ? wUcPasserCnt : bUcPasserCnt;
+
+  for (u64 b = ours; b;) {
+    const int s = pop_lsb(&b);
+    const int idx = FlipSq(us, s);
+    mat_eval[0][us] += pawnValueOp;
+    mat_eval[1][us] += pawnValueEn;
+    PstScore[us][0] += Pst[PAWN][idx][0];
+    PstScore[us][1] += Pst[PAWN][idx][1];
+    (sqcolor[s] ? dark : light)++;
+    evalref.attacked_by[us][PAWN] |= PawnAttacks[us][s];
+
+    // The rule of the square; a pawn on its start rank can step twice.
+    const int rr = relative_rank(us, row_of(s));
+    const int queening_square = FlipSq(us, file_of(s));
+    const int pawn_distance = rr == 1 ? 5 : 7 - rr;
+    const bool unstoppable = pawn_distance < distance(queening_square, their_king) - (side == them ? 1 : 0);
+
+    if (!(PassedPawnMask[us][s] & theirs) && !(ForwardBB[us][s] & ours)) {
+      passedPawn[us] |= SquareBB[s];
+      if (unstoppable) ++unstoppable_count;
+      if (lone_pawn_against_king) king_pawn_rules(us, s, rr);
+    } else if (!their_pieces && (candidatePasser(us, s) || hiddenPasser(us, s))) {
+      en_score += sign * (unstoppable ? (rr - 1) * 16 : rr * 2 - 2);
+    }
+  }
+}

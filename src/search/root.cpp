@@ -1,0 +1,131 @@
+// The root of the search: every legal root move (restricted by "searchmoves",
+// minus the lines MultiPV has already reported) under the aspiration window.
+#include <algorithm>
+#include <cstdio>
+
+#include "board/attacks.h"
+#include "board/makemove.h"
+#include "board/position.h"
+#include "engine/options.h"
+#include "engine/uci.h"
+#include "eval/eval.h"
+#include "movegen/gen.h"
+#include "movegen/movestack.h"
+#include "search/ordering.h"
+#include "search/search.h"
+#include "search/search_tables.h"
+#include "search/think.h"
+#include "search/timecontrol.h"
+#include "search/tt.h"
+
+namespace {
+
+bool listed(const std::uint32_t* moves, int count, std::uint32_t u) { return std::find(moves, moves + count, u) != moves + count; }
+
+}  // namespace
+
+void sort_pv() {
+  follow_pv = false;
+  for (int i = first_move[ply]; i < first_move[ply + 1]; ++i)
+    if (gen_dat[i].m.u == pv[0][ply].u) {
+      gen_dat[i].score = 10000000;
+      follow_pv = true;
+      return;
+    }
+}
+
+void ShowRootMoves(move m, int index) {
+  if (si.time_available >= 120000) std::printf("info currmove %s currmovenumber %d\n", move_str(m.b), index + 1);
+}
+
+int search_root(int alpha, int beta, int depth, bool inCheck, int checker1, int checker2) {
+  CheckUserInputandTime();
+  move previous{};
+  if (hply > 1) previous = hist_dat[hply - 1].m;
+  pv_length[ply] = ply;
+  // A full game history leaves no record for a move to be made.
+  if (hply > HIST_STACK - 2) return eval();
+
+  if (inCheck) {
+    gchecker1 = checker1;
+    gchecker2 = checker2;
+    if (checker2 == -1) gen_evade();
+    else gen_king();
+  } else {
+    gen();
+  }
+  if (follow_pv) sort_pv();
+
+  const int alphaEntry = alpha;
+  int best = WORST_SCORE;
+  int count = 0;
+  for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
+    sort(i);
+    const move m = gen_dat[i].m;
+    if (SearchInput.count > 0 && !listed(SearchInput.moves, SearchInput.count, m.u)) continue;
+    if (listed(ExcludeMove.moves, ExcludeMove.count, m.u)) continue;
+    const bool late = depth < 32 && futility_move_count[depth / 2] <= count;
+    const int index = i - first_move[ply];
+    if (!makemove(m.b)) continue;
+    ++count;
+    if (si.elapsed > 1500 && !si.bench) ShowRootMoves(m, index);
+    const bool givesCheck = in_check(side);
+    const int newDepth = depth - 2 + define_ext(m, depth, givesCheck, side, true);
+
+    int score;
+    if (best == WORST_SCORE) {
+      score = -search_pv(-beta, -alpha, newDepth, givesCheck, 0);
+    } else if (givesCheck) {
+      score = -search_cut_check(-alpha - 1, -alpha, newDepth, 1);
+      if (alpha < score && score < beta) score = -search_pv(-beta, -alpha, newDepth, givesCheck, 0);
+    } else {
+      bool refuted = false;
+      if ((!(m.b.bits & (MF_CAPTURE | MF_PROMOTE)) || late) && newDepth > 5 && count >= 9) {
+        const int r = std::max(2 * reduction_table[1][std::min(depth / 2, 63)][std::min(count, 63)], 2);
+        score = -search_cut(-alpha - 1, -alpha, std::max(newDepth - r, 2), true, 1);
+        refuted = score <= alpha;
+      }
+      if (!refuted) {
+        score = -search_cut(-alpha - 1, -alpha, newDepth, true, 1);
+        if (alpha < score && score < beta) score = -search_pv(-beta, -alpha, newDepth, givesCheck, 0);
+      }
+    }
+    takeback();
+    if (si.stop_search) return 0;
+
+    if (score > best) {
+      best = score;
+      if (score > alpha) {
+        update_pv(m, ply);
+        if (score >= beta) {
+          if (is_quiet(m)) history_good(m, depth);
+          update_killers(m, score, previous);
+          storeH(m, depth, score, TT_LOWER);
+          return score;
+        }
+        alpha = score;
+      } else if (is_quiet(m)) {
+        history_bad(m, score, depth, alpha);
+      }
+    } else if (is_quiet(m)) {
+      history_bad(m, score, depth, best);
+    }
+  }
+
+  if (si.stop_search) return 0;
+  if (count == 0) {
+    if (ExcludeMove.count > 0) return -30001;
+    return inCheck ? ply - MATE_VALUE : draw_score(OptionUci.stalemate_score);
+  }
+  // A single evasion needs little thought.
+  if (count == 1 && inCheck) stop_time -= max_time / 2;
+  if (best <= alphaEntry) {
+    storeHashUpper(depth, best, TT_UPPER);
+    return best;
+  }
+  const move bestMove = pv[ply][ply];
+  if (is_quiet(bestMove)) history_good(bestMove, depth);
+  update_killers(bestMove, best, previous);
+  storeH(bestMove, depth, best, TT_EXACT);
+  return best;
+}

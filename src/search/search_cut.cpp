@@ -1,0 +1,256 @@
+// Null-window search of a node off the principal variation, side to move not
+// in check: table cutoffs, razoring, static null move, verified null move,
+// ProbCut, internal iterative deepening, then the hash move and three
+// generation stages of which only the last is pruned and reduced.
+#include <algorithm>
+#include <initializer_list>
+
+#include "board/attacks.h"
+#include "board/makemove.h"
+#include "board/position.h"
+#include "engine/options.h"
+#include "eval/eval.h"
+#include "movegen/movestack.h"
+#include "movegen/staged.h"
+#include "search/node_common.h"
+#include "search/ordering.h"
+#include "search/search.h"
+#include "search/search_tables.h"
+#include "search/see.h"
+#include "search/tt.h"
+
+namespace {
+
+constexpr int WINDOW_LIMIT = 3999;  // pruning only with scores far from mate
+
+bool near_zero(int score) { return score >= -WINDOW_LIMIT && score <= WINDOW_LIMIT; }
+
+int child_search(int alpha, int depth, bool childInCheck, bool allowNull, int nodeSign) {
+  return childInCheck ? -search_cut_check(-alpha - 1, -alpha, depth, -nodeSign)
+                      : -search_cut(-alpha - 1, -alpha, depth, allowNull, -nodeSign);
+}
+
+int cutoff(move m, int depth, int v, move previous) {
+  update_pv(m, ply);
+  if (is_quiet(m)) {
+    history_good(m, depth);
+    update_killers(m, v, previous);
+  }
+  storeH(m, depth, v, TT_LOWER);
+  return v;
+}
+
+// Returns true when the null move proves the node fails high.
+bool null_move_cuts(int alpha, int beta, int depth, int staticEval, int nodeSign, int* result) {
+  const int margin = staticEval - beta;
+  const int bonus = margin > 95 ? 3 : margin / 32;
+  const int reduction = ((48 * depth + 384) >> 8) + bonus;
+  const int nullDepth = depth - 2 * reduction;
+  first_move[ply + 1] = first_move[ply];
+  const bool savedFollow = follow_pv;
+  makenullmove();
+  const int v = nullDepth <= 1 ? -qsearch(-beta, -alpha, 0, false) : -search_cut(-beta, -alpha, nullDepth, false, -nodeSign);
+  takebacknullmove();
+  if (si.stop_search) return false;
+  follow_pv = savedFollow;
+  if (v < beta) return false;
+  *result = v > MATE_BOUND ? beta : v;  // an unproven mate is not returned
+  if (depth < 24) return true;
+  // Deep enough to be worth verifying with the same side to move.
+  const int w = nullDepth <= 1 ? qsearch(alpha, beta, 0, false) : search_cut(alpha, beta, nullDepth, false, nodeSign);
+  return w >= beta;
+}
+
+// A winning capture that beats beta by a margin at reduced depth: likely a cut.
+bool probcut(int beta, int depth, int nodeSign, int* result) {
+  const int rbeta = beta + 200;
+  gen_win_caps();
+  if (follow_pv) sort_pv();
+  int searched = 0;
+  for (int i = first_move[ply]; i < first_move[ply + 1] && searched < 4; ++i) {
+    sort(i);
+    const move m = gen_dat[i].m;
+    if (!makemove(m.b)) continue;
+    ++searched;
+    const int v = in_check(side) ? -search_cut_check(-rbeta, -rbeta + 1, depth - 8, -nodeSign)
+                                 : -search_cut(-rbeta, -rbeta + 1, depth - 8, false, -nodeSign);
+    takeback();
+    if (si.stop_search) return false;
+    if (v >= rbeta) {
+      *result = v;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Quiet moves that can hardly raise alpha are skipped without being made.
+bool prunable(move m, int depth, int moveCount, bool late, int alpha, int staticEval) {
+  if (late) return true;
+  const int d = depth > 125 ? 63 : depth / 2;
+  const int predicted = depth - 2 - 2 * reduction_table[0][d][std::min(moveCount, 63)];
+  if (predicted <= 0) return (near_zero(alpha) && staticEval + 150 <= alpha) || see_move(m) < 0;
+  const int p = predicted / 2;
+  if (p > 6) return false;
+  if (near_zero(alpha) && staticEval + 150 + 100 * p <= alpha) return true;
+  return p <= 3 && see_move(m) < 0;
+}
+
+}  // namespace
+
+int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
+  const move previous = hist_dat[hply - 1].m;
+  if (poll_and_stopped()) return 0;
+  pv_length[ply] = ply;
+  if (ply > MAX_PLY - 2 || hply > HIST_STACK - 2) return eval();
+  if (depth < 2) return qsearch(alpha, beta, 0, false);
+  count_node();
+  int score;
+  if (draw_by_rule(true, OptionUci.analyse_mode ? 2 : 1, &score)) return score;
+
+  move hashMove;
+  int ttScore;
+  const int bound = lookUpH(depth, &ttScore, &hashMove);
+  if (bound == TT_LOWER && ttScore >= beta) return beta;
+  if (bound == TT_EXACT) return ttScore;
+  if (bound == TT_UPPER) {
+    if (ttScore < beta) allowNull = false;
+    if (ttScore <= alpha) return alpha;
+  }
+
+  const int staticEval = eval();
+
+  if (depth <= 7 && near_zero(alpha)) {
+    const int margin = razor_margin[depth / 2];
+    if (staticEval + margin <= alpha) {
+      if (depth == 2) return qsearch(alpha, beta, 0, false);
+      const int r = alpha - margin;
+      const int v = qsearch(r, r + 1, 0, false);
+      if (v <= r) return v;
+    }
+  }
+
+  if (depth <= 13 && near_zero(beta) && staticEval - futility_margin(depth) >= beta && SidePieces(side))
+    return staticEval;
+
+  int result;
+  if (OptionUci.null_move && allowNull && near_zero(beta) && depth >= 4 && SidePieces(side) && staticEval >= beta &&
+      null_move_cuts(alpha, beta, depth, staticEval, nodeSign, &result))
+    return result;
+  if (si.stop_search) return 0;
+
+  if (depth >= 10 && allowNull && beta >= -29799 && beta <= 29799 && probcut(beta, depth, nodeSign, &result))
+    return result;
+  if (si.stop_search) return 0;
+
+  if (nodeSign != -1 && !hashMove.u && depth >= 16 && staticEval >= beta - 200) {
+    search_cut(alpha, beta, depth / 2, false, nodeSign);
+    hashMove = pv[ply][ply];
+  }
+
+  int best = WORST_SCORE;
+  int moveCount = 0;
+  bool hashTried = false;
+
+  if (hash_move_playable(hashMove)) {
+    gen_hash_move(hashMove);
+    hashTried = true;
+    const int i = first_move[ply];
+    if (first_move[ply + 1] > i && gen_dat[i].m.u == hashMove.u && makemove(gen_dat[i].m.b)) {
+      const move m = gen_dat[i].m;
+      moveCount = 1;
+      const bool childInCheck = in_check(side);
+      const int v = child_search(alpha, depth - 2 + define_ext(m, depth, childInCheck, side, false), childInCheck,
+                                 false, nodeSign);
+      takeback();
+      if (si.stop_search) return 0;
+      best = v;
+      if (v > alpha) return cutoff(m, depth, v, previous);
+      if (is_quiet(m)) history_bad(m, v, depth, alpha);
+    }
+  }
+
+  // Stages 1 and 2: winning, then equal captures. Never pruned, no killers.
+  for (void (*stage)() : {gen_win_caps, gen_equal_caps}) {
+    stage();
+    if (follow_pv) sort_pv();
+    for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
+      sort(i);
+      const move m = gen_dat[i].m;
+      if (hashTried && m.u == hashMove.u) continue;
+      if (!makemove(m.b)) continue;
+      ++moveCount;
+      const bool childInCheck = in_check(side);
+      const int v = child_search(alpha, depth - 2 + define_ext(m, depth, childInCheck, side, false), childInCheck,
+                                 false, nodeSign);
+      takeback();
+      if (si.stop_search) return 0;
+      if (v > best) {
+        best = v;
+        if (v > alpha) {
+          update_pv(m, ply);
+          storeH(m, depth, v, TT_LOWER);
+          return v;
+        }
+      }
+    }
+  }
+
+  // Stage 3: the rest, pruned and reduced.
+  gen_rest();
+  if (follow_pv) sort_pv();
+  const int d = depth / 2;
+  for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
+    if (hashTried) sort(i);
+    else pick(i, hashMove);
+    const move m = gen_dat[i].m;
+    if (hashTried && m.u == hashMove.u) continue;
+
+    const bool castle = m.b.bits & MF_CASTLE;
+    const bool capture = m.b.bits & MF_CAPTURE;
+    const bool givesCheck = !castle && MoveGivesCheck(m);
+    const bool late = depth < 32 && moveCount >= futility_move_count[d];
+    if (best >= -29799 && !castle && !givesCheck && !capture && !PawnTo7thRank(m) &&
+        prunable(m, depth, moveCount, late, alpha, staticEval))
+      continue;
+
+    const bool seeOk = !givesCheck || capture || see_move(m) >= 0;
+    if (!makemove(m.b)) continue;
+    ++moveCount;
+    const bool childInCheck = castle ? in_check(side) : givesCheck;
+    const int ext = (givesCheck && !capture && !seeOk && depth > 3) ? 0 : define_ext(m, depth, childInCheck, side, false);
+    const int newDepth = depth - 2 + ext;
+
+    int v;
+    const bool reduce = !childInCheck && moveCount >= 3 && depth >= 6 &&
+                        (!(m.b.bits & (MF_CAPTURE | MF_PROMOTE)) || late ||
+                         staticEval + piece_value[hist_dat[hply - 1].capture] <= alpha);
+    if (reduce) {
+      const int dd = depth > 125 ? 63 : d;
+      const int r = std::max(2 * reduction_table[0][dd][std::min(moveCount, 63)], 2);
+      v = -search_cut(-alpha - 1, -alpha, std::max(newDepth - r, 2), true, -nodeSign);
+      if (v > alpha) v = -search_cut(-alpha - 1, -alpha, newDepth, true, -nodeSign);
+    } else {
+      v = child_search(alpha, newDepth, childInCheck, true, nodeSign);
+    }
+    takeback();
+    if (si.stop_search) return 0;
+
+    if (v <= best) {
+      if (is_quiet(m)) history_bad(m, v, depth, best);
+    } else if (v <= alpha) {
+      best = v;
+      if (is_quiet(m)) history_bad(m, v, depth, alpha);
+    } else {
+      return cutoff(m, depth, v, previous);
+    }
+    if (nodeSign == 1) nodeSign = -1;
+  }
+
+  if (si.stop_search) return 0;
+  if (moveCount > 0) {
+    storeHashUpper(depth, best, TT_UPPER);
+    return best;
+  }
+  return draw_score(OptionUci.stalemate_score);
+}

@@ -1,0 +1,124 @@
+// Search of a node on the principal variation (open window): never cut by
+// the table, first move with the full window, later moves with a null
+// window first; late quiet moves pruned by count, late moves reduced.
+#include <algorithm>
+
+#include "board/attacks.h"
+#include "board/makemove.h"
+#include "board/position.h"
+#include "engine/options.h"
+#include "eval/eval.h"
+#include "movegen/gen.h"
+#include "movegen/movestack.h"
+#include "search/node_common.h"
+#include "search/ordering.h"
+#include "search/search.h"
+#include "search/search_tables.h"
+#include "search/see.h"
+#include "search/tt.h"
+
+int search_pv(int alpha, int beta, int depth, bool inCheck, int passOn) {
+  const move previous = hist_dat[hply - 1].m;
+  if (poll_and_stopped()) return 0;
+  pv_length[ply] = ply;
+  if (ply > MAX_PLY - 2 || hply > HIST_STACK - 2) return eval();
+  if (depth < 2) return qsearch(alpha, beta, 0, false);
+  count_node();
+  int score;
+  if (draw_by_rule(!inCheck, OptionUci.analyse_mode || inCheck ? 2 : 1, &score)) return score;
+
+  move hashMove;
+  int ttScore;
+  lookUpH(depth, &ttScore, &hashMove);  // only the move is used here
+  if (!hashMove.u && depth >= 6) {
+    if (search_pv(alpha, beta, depth - 4, inCheck, passOn) <= alpha) search_pv(-30000, beta, depth - 4, inCheck, passOn);
+    hashMove = pv[ply][ply];
+  }
+
+  if (inCheck) {
+    get_checker(side);
+    if (gchecker2 != -1) gen_king();
+    else gen_evade();
+  } else {
+    gen();
+  }
+  if (follow_pv) sort_pv();
+  if (first_move[ply + 1] == first_move[ply]) {
+    if (si.stop_search) return 0;
+    return inCheck ? ply - MATE_VALUE : draw_score(OptionUci.stalemate_score);
+  }
+
+  const int alphaEntry = alpha;
+  int best = WORST_SCORE;
+  int moveCount = 0;
+  const int d = depth / 2;
+  for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
+    pick(i, hashMove);
+    const move m = gen_dat[i].m;
+    const bool capture = m.b.bits & MF_CAPTURE;
+    const bool quietish = !(m.b.bits & (MF_CASTLE | MF_EP | MF_PROMOTE)) && !inCheck;
+    const bool late = depth < 32 && moveCount >= futility_move_count[d];
+    bool givesCheck = false;
+    if (quietish) {
+      givesCheck = MoveGivesCheck(m);
+      const bool dangerous = capture || PawnTo7thRank(m);
+      if (piece[m.b.from] != KING && !dangerous && !givesCheck && moveCount > 3 && late) continue;
+    }
+    const bool seeOk = !givesCheck || capture || see_move(m) >= 0;
+    if (!makemove(m.b)) continue;
+    ++moveCount;
+    const bool childInCheck = quietish ? givesCheck : in_check(side);
+    const int ext = (childInCheck && !capture && !seeOk && depth > 3) ? 0 : define_ext(m, depth, childInCheck, side, true);
+    const int newDepth = depth - 2 + ext;
+
+    int v;
+    if (best == WORST_SCORE) {
+      v = -search_pv(-beta, -alpha, newDepth, childInCheck, 0);
+    } else if (childInCheck) {
+      v = -search_cut_check(-alpha - 1, -alpha, newDepth, 1);
+      if (alpha < v && v < beta) v = -search_pv(-beta, -alpha, newDepth, true, 0);
+    } else {
+      bool refuted = false;
+      if (moveCount >= 4 && depth >= 6 && (!(m.b.bits & (MF_CAPTURE | MF_PROMOTE)) || late)) {
+        // A late move is always reduced by at least one ply, never below depth 2.
+        const int r = get_lmr(true, depth, moveCount);
+        v = -search_cut(-alpha - 1, -alpha, std::max(newDepth - (r > 1 ? r : 2), 2), true, 1);
+        refuted = v <= alpha;
+      }
+      if (!refuted) {
+        v = -search_cut(-alpha - 1, -alpha, newDepth, true, 1);
+        if (alpha < v && v < beta) v = -search_pv(-beta, -alpha, newDepth, false, 0);
+      }
+    }
+    takeback();
+    if (si.stop_search) return 0;
+
+    if (v <= best) {
+      if (is_quiet(m)) history_bad(m, v, depth, best);
+    } else if (v <= alpha) {
+      if (is_quiet(m)) history_bad(m, v, depth, alpha);
+      best = v;
+    } else {
+      update_pv(m, ply);
+      if (v >= beta) {
+        if (is_quiet(m)) history_good(m, depth);
+        update_killers(m, v, previous);
+        storeH(m, depth, v, TT_LOWER);
+        return v;
+      }
+      best = alpha = v;
+    }
+  }
+
+  if (si.stop_search) return 0;
+  if (moveCount == 0) return inCheck ? ply - MATE_VALUE : draw_score(OptionUci.stalemate_score);
+  if (best <= alphaEntry) {
+    storeHashUpper(depth, best, TT_UPPER);
+    return best;
+  }
+  const move bestMove = pv[ply][ply];
+  if (is_quiet(bestMove)) history_good(bestMove, depth);
+  update_killers(bestMove, best, previous);
+  storeH(bestMove, depth, best, TT_EXACT);
+  return best;
+}
