@@ -22,6 +22,11 @@ std::int64_t get_ms();
 // The local time formatted with strftime.
 void format_local_time(char* out, std::size_t size, const char* format);
 
+// Zeroed memory for the big hash tables, backed by large pages where the
+// system offers them (fewer TLB misses on random probes); null on failure.
+void* allocate_large(std::size_t bytes);
+void free_large(void* p, std::size_t bytes);
+
 // True when the processor executes POPCNT.
 bool isPOPCNTSupported();
 

@@ -1,6 +1,7 @@
 #include "platform/platform.h"
 
 #include <poll.h>
+#include <sys/mman.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -107,6 +108,19 @@ void format_local_time(char* out, std::size_t size, const char* format) {
   tm local;
   localtime_r(&now, &local);
   if (strftime(out, size, format, &local) == 0 && size > 0) out[0] = '\0';
+}
+
+void* allocate_large(std::size_t bytes) {
+  void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) return nullptr;
+#ifdef MADV_HUGEPAGE
+  madvise(p, bytes, MADV_HUGEPAGE);
+#endif
+  return p;
+}
+
+void free_large(void* p, std::size_t bytes) {
+  if (p) munmap(p, bytes);
 }
 
 bool isPOPCNTSupported() {

@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include "board/position.h"
 #include "engine/log.h"
+#include "platform/platform.h"
 
 hashBucket* hashREC = nullptr;
 std::uint32_t TT_size = 1024;
@@ -30,9 +30,15 @@ std::uint32_t entries_for(unsigned mb, std::size_t entry_size) {
 
 template <class T>
 T* allocate(std::uint32_t count) {
-  T* p = new (std::nothrow) T[count];
+  void* p = allocate_large(sizeof(T) * count);
   if (!p) std::exit(1);
-  return p;
+  return static_cast<T*>(p);
+}
+
+template <class T>
+void release(T*& table, std::uint32_t count) {
+  free_large(table, sizeof(T) * count);
+  table = nullptr;
 }
 
 // Mate scores are stored relative to the node; bounds beyond the mate
@@ -85,13 +91,10 @@ void init_ttable(unsigned hash_mb, unsigned eval_hash_mb, unsigned pawn_hash_mb)
 }
 
 void free_tt() {
-  delete[] hashREC;
-  delete[] ETable;
-  delete[] pETable;
-  delete[] kShelterTable;
-  hashREC = nullptr;
-  ETable = pETable = nullptr;
-  kShelterTable = nullptr;
+  release(hashREC, TT_size);
+  release(ETable, gETSize);
+  release(pETable, pgETSize);
+  release(kShelterTable, ksETSize);
   log_printf("Free memory\n");
 }
 
