@@ -125,13 +125,12 @@ void fen(const char* text) {
     fifty = n < 0 ? 0 : n > 10000 ? 10000 : static_cast<int>(n);
   }
 
-  gMatHash = calculateMaterialHash();
-
   if (!fits || !side_given || !usable_position()) {
     std::printf("info string invalid fen %s, using the start position\n", buf);
     init_board(spos);
     return;
   }
+  gMatHash = calculateMaterialHash();  // only now are the piece counts known to fit the key table
   ep = plausible_ep(ep_sq) ? ep_sq : -1;
   if (ep != -1) {
     hash ^= hash_ep[ep];

@@ -91,9 +91,9 @@ void execute(char* line) {
   } else if (std::strcmp(line, "fen") == 0) {
     print_my_fen();
   } else if (std::strcmp(line, "bench") == 0) {
-    bench();
+    if (!Searching) bench();
   } else if (std::strcmp(line, "symtestpos") == 0) {
-    symtestpos();
+    if (!Searching) symtestpos();
   } else if (*line) {
     std::printf("info string unknown command %s\n", line);
   }
@@ -122,7 +122,8 @@ void LoopCall() {
   char line[LINE_SIZE];
   GetString(line, LINE_SIZE);
   log_printf("string received: %s\n", line);
-  SearchInput.count = 0;
+  // A line read during a "searchmoves" search must not lift its restriction.
+  if (!Searching) SearchInput.count = 0;
   execute(line);
 }
 

@@ -1,7 +1,9 @@
-// Small steps every node search takes.
+// Steps the node searches share.
 #pragma once
 
+#include "board/position.h"
 #include "engine/uci.h"
+#include "movegen/move.h"
 #include "search/think.h"
 #include "search/timecontrol.h"
 
@@ -15,3 +17,26 @@ inline void count_node() {
   if (ply > gSelDepth) gSelDepth = ply;
   ++rnodes;
 }
+
+// The entry of a full-width node (PV or not, not in check): polls, opens an
+// empty line, and decides the node at the ply limit (static evaluation) or
+// below depth 2 (quiescence). True when decided, the value in *score;
+// otherwise the node is counted.
+bool decided_on_entry(int alpha, int beta, int depth, int* score);
+
+// A null-window move result: true when v cuts off (the line, history,
+// killers and table are updated). Otherwise best may rise, and a quiet move
+// falling well short is marked down in the history.
+bool null_window_result(move m, int v, int depth, int alpha, int* best, move previous);
+
+// The child of a PV or root node after its first move: a null-window search
+// (first at reducedDepth when that is not 0, accepted when it fails low),
+// widened to the full window when it lands inside it.
+int pv_child_search(int alpha, int beta, int newDepth, bool childInCheck, int reducedDepth);
+
+// Bookkeeping of a PV or root node for a searched move: true when it cuts
+// off; otherwise best, alpha and the line may rise.
+bool pv_move_result(move m, int v, int depth, int beta, int* best, int* alpha, move previous);
+
+// The end of a PV or root node with at least one move searched.
+int finish_pv_node(int best, int alphaEntry, int depth, move previous);

@@ -14,6 +14,7 @@
 #include "search/ordering.h"
 #include "search/search.h"
 #include "search/search_tables.h"
+#include "search/node_common.h"
 #include "search/think.h"
 #include "search/timecontrol.h"
 #include "search/tt.h"
@@ -72,44 +73,16 @@ int search_root(int alpha, int beta, int depth, bool inCheck, int checker1, int 
     const bool givesCheck = in_check(side);
     const int newDepth = depth - 2 + define_ext(m, depth, givesCheck, side, true);
 
-    int score;
-    if (best == WORST_SCORE) {
-      score = -search_pv(-beta, -alpha, newDepth, givesCheck, 0);
-    } else if (givesCheck) {
-      score = -search_cut_check(-alpha - 1, -alpha, newDepth, 1);
-      if (alpha < score && score < beta) score = -search_pv(-beta, -alpha, newDepth, givesCheck, 0);
-    } else {
-      bool refuted = false;
-      if ((!(m.b.bits & (MF_CAPTURE | MF_PROMOTE)) || late) && newDepth > 5 && count >= 9) {
-        const int r = std::max(2 * reduction_table[1][std::min(depth / 2, 63)][std::min(count, 63)], 2);
-        score = -search_cut(-alpha - 1, -alpha, std::max(newDepth - r, 2), true, 1);
-        refuted = score <= alpha;
-      }
-      if (!refuted) {
-        score = -search_cut(-alpha - 1, -alpha, newDepth, true, 1);
-        if (alpha < score && score < beta) score = -search_pv(-beta, -alpha, newDepth, givesCheck, 0);
-      }
+    int reducedDepth = 0;
+    if (!givesCheck && (!(m.b.bits & (MF_CAPTURE | MF_PROMOTE)) || late) && newDepth > 5 && count >= 9) {
+      const int r = std::max(2 * reduction_table[1][std::min(depth / 2, 63)][std::min(count, 63)], 2);
+      reducedDepth = std::max(newDepth - r, 2);
     }
+    const int score = best == WORST_SCORE ? -search_pv(-beta, -alpha, newDepth, givesCheck, 0)
+                                          : pv_child_search(alpha, beta, newDepth, givesCheck, reducedDepth);
     takeback();
     if (si.stop_search) return 0;
-
-    if (score > best) {
-      best = score;
-      if (score > alpha) {
-        update_pv(m, ply);
-        if (score >= beta) {
-          if (is_quiet(m)) history_good(m, depth);
-          update_killers(m, score, previous);
-          storeH(m, depth, score, TT_LOWER);
-          return score;
-        }
-        alpha = score;
-      } else if (is_quiet(m)) {
-        history_bad(m, score, depth, alpha);
-      }
-    } else if (is_quiet(m)) {
-      history_bad(m, score, depth, best);
-    }
+    if (pv_move_result(m, score, depth, beta, &best, &alpha, previous)) return score;
   }
 
   if (si.stop_search) return 0;
@@ -119,13 +92,5 @@ int search_root(int alpha, int beta, int depth, bool inCheck, int checker1, int 
   }
   // A single evasion needs little thought.
   if (count == 1 && inCheck) stop_time -= max_time / 2;
-  if (best <= alphaEntry) {
-    storeHashUpper(depth, best, TT_UPPER);
-    return best;
-  }
-  const move bestMove = pv[ply][ply];
-  if (is_quiet(bestMove)) history_good(bestMove, depth);
-  update_killers(bestMove, best, previous);
-  storeH(bestMove, depth, best, TT_EXACT);
-  return best;
+  return finish_pv_node(best, alphaEntry, depth, previous);
 }

@@ -34,15 +34,6 @@ int search_cut_check(int alpha, int beta, int depth, int nodeSign) {
   int moveCount = 0;
   bool hashSearched = false;
 
-  auto cutoff = [&](move m, int v) {
-    update_pv(m, ply);
-    if (is_quiet(m)) {
-      history_good(m, depth);
-      update_killers(m, v, previous);
-    }
-    storeH(m, depth, v, TT_LOWER);
-    return v;
-  };
 
   if (hash_move_playable(hashMove)) {
     gen_hash_move(hashMove);
@@ -57,9 +48,7 @@ int search_cut_check(int alpha, int beta, int depth, int nodeSign) {
                                  : -search_cut(-alpha - 1, -alpha, newDepth, false, -nodeSign);
       takeback();
       if (si.stop_search) return 0;
-      if (v > alpha) return cutoff(m, v);
-      best = v;
-      if (is_quiet(m)) history_bad(m, v, depth, alpha);
+      if (null_window_result(m, v, depth, alpha, &best, previous)) return v;
     }
   }
 
@@ -92,14 +81,7 @@ int search_cut_check(int alpha, int beta, int depth, int nodeSign) {
     takeback();
     if (si.stop_search) return 0;
 
-    if (v <= best) {
-      if (is_quiet(m)) history_bad(m, v, depth, best);
-    } else if (v <= alpha) {
-      best = v;
-      if (is_quiet(m)) history_bad(m, v, depth, alpha);
-    } else {
-      return cutoff(m, v);
-    }
+    if (null_window_result(m, v, depth, alpha, &best, previous)) return v;
     if (nodeSign == 1) nodeSign = -1;
   }
 

@@ -30,16 +30,6 @@ int child_search(int alpha, int depth, bool childInCheck, bool allowNull, int no
                       : -search_cut(-alpha - 1, -alpha, depth, allowNull, -nodeSign);
 }
 
-int cutoff(move m, int depth, int v, move previous) {
-  update_pv(m, ply);
-  if (is_quiet(m)) {
-    history_good(m, depth);
-    update_killers(m, v, previous);
-  }
-  storeH(m, depth, v, TT_LOWER);
-  return v;
-}
-
 // Returns true when the null move proves the node fails high.
 bool null_move_cuts(int alpha, int beta, int depth, int staticEval, int nodeSign, int* result) {
   const int margin = staticEval - beta;
@@ -100,12 +90,8 @@ bool prunable(move m, int depth, int moveCount, bool late, int alpha, int static
 
 int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
   const move previous = hist_dat[hply - 1].m;
-  if (poll_and_stopped()) return 0;
-  pv_length[ply] = ply;
-  if (ply > MAX_PLY - 2 || hply > HIST_STACK - 2) return eval();
-  if (depth < 2) return qsearch(alpha, beta, 0, false);
-  count_node();
   int score;
+  if (decided_on_entry(alpha, beta, depth, &score)) return score;
   if (draw_by_rule(true, OptionUci.analyse_mode ? 2 : 1, &score)) return score;
 
   move hashMove;
@@ -164,9 +150,7 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
                                  false, nodeSign);
       takeback();
       if (si.stop_search) return 0;
-      best = v;
-      if (v > alpha) return cutoff(m, depth, v, previous);
-      if (is_quiet(m)) history_bad(m, v, depth, alpha);
+      if (null_window_result(m, v, depth, alpha, &best, previous)) return v;
     }
   }
 
@@ -236,14 +220,7 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
     takeback();
     if (si.stop_search) return 0;
 
-    if (v <= best) {
-      if (is_quiet(m)) history_bad(m, v, depth, best);
-    } else if (v <= alpha) {
-      best = v;
-      if (is_quiet(m)) history_bad(m, v, depth, alpha);
-    } else {
-      return cutoff(m, depth, v, previous);
-    }
+    if (null_window_result(m, v, depth, alpha, &best, previous)) return v;
     if (nodeSign == 1) nodeSign = -1;
   }
 

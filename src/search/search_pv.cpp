@@ -19,12 +19,8 @@
 
 int search_pv(int alpha, int beta, int depth, bool inCheck, int passOn) {
   const move previous = hist_dat[hply - 1].m;
-  if (poll_and_stopped()) return 0;
-  pv_length[ply] = ply;
-  if (ply > MAX_PLY - 2 || hply > HIST_STACK - 2) return eval();
-  if (depth < 2) return qsearch(alpha, beta, 0, false);
-  count_node();
   int score;
+  if (decided_on_entry(alpha, beta, depth, &score)) return score;
   if (draw_by_rule(!inCheck, OptionUci.analyse_mode || inCheck ? 2 : 1, &score)) return score;
 
   move hashMove;
@@ -71,54 +67,20 @@ int search_pv(int alpha, int beta, int depth, bool inCheck, int passOn) {
     const int ext = (childInCheck && !capture && !seeOk && depth > 3) ? 0 : define_ext(m, depth, childInCheck, side, true);
     const int newDepth = depth - 2 + ext;
 
-    int v;
-    if (best == WORST_SCORE) {
-      v = -search_pv(-beta, -alpha, newDepth, childInCheck, 0);
-    } else if (childInCheck) {
-      v = -search_cut_check(-alpha - 1, -alpha, newDepth, 1);
-      if (alpha < v && v < beta) v = -search_pv(-beta, -alpha, newDepth, true, 0);
-    } else {
-      bool refuted = false;
-      if (moveCount >= 4 && depth >= 6 && (!(m.b.bits & (MF_CAPTURE | MF_PROMOTE)) || late)) {
-        // A late move is always reduced by at least one ply, never below depth 2.
-        const int r = get_lmr(true, depth, moveCount);
-        v = -search_cut(-alpha - 1, -alpha, std::max(newDepth - (r > 1 ? r : 2), 2), true, 1);
-        refuted = v <= alpha;
-      }
-      if (!refuted) {
-        v = -search_cut(-alpha - 1, -alpha, newDepth, true, 1);
-        if (alpha < v && v < beta) v = -search_pv(-beta, -alpha, newDepth, false, 0);
-      }
+    int reducedDepth = 0;
+    if (!childInCheck && moveCount >= 4 && depth >= 6 && (!(m.b.bits & (MF_CAPTURE | MF_PROMOTE)) || late)) {
+      // A late move is always reduced by at least one ply, never below depth 2.
+      const int r = get_lmr(true, depth, moveCount);
+      reducedDepth = std::max(newDepth - (r > 1 ? r : 2), 2);
     }
+    const int v = best == WORST_SCORE ? -search_pv(-beta, -alpha, newDepth, childInCheck, 0)
+                                      : pv_child_search(alpha, beta, newDepth, childInCheck, reducedDepth);
     takeback();
     if (si.stop_search) return 0;
-
-    if (v <= best) {
-      if (is_quiet(m)) history_bad(m, v, depth, best);
-    } else if (v <= alpha) {
-      if (is_quiet(m)) history_bad(m, v, depth, alpha);
-      best = v;
-    } else {
-      update_pv(m, ply);
-      if (v >= beta) {
-        if (is_quiet(m)) history_good(m, depth);
-        update_killers(m, v, previous);
-        storeH(m, depth, v, TT_LOWER);
-        return v;
-      }
-      best = alpha = v;
-    }
+    if (pv_move_result(m, v, depth, beta, &best, &alpha, previous)) return v;
   }
 
   if (si.stop_search) return 0;
   if (moveCount == 0) return inCheck ? ply - MATE_VALUE : draw_score(OptionUci.stalemate_score);
-  if (best <= alphaEntry) {
-    storeHashUpper(depth, best, TT_UPPER);
-    return best;
-  }
-  const move bestMove = pv[ply][ply];
-  if (is_quiet(bestMove)) history_good(bestMove, depth);
-  update_killers(bestMove, best, previous);
-  storeH(bestMove, depth, best, TT_EXACT);
-  return best;
+  return finish_pv_node(best, alphaEntry, depth, previous);
 }
