@@ -127,7 +127,14 @@ void fen(const char* text) {
 
   if (!fits || !side_given || !usable_position()) {
     std::printf("info string invalid fen %s, using the start position\n", buf);
-    init_board(spos);
+    // Falling back once is enough: a start text that is itself unusable
+    // (before start-up has filled it) must not recurse without end.
+    static bool falling_back = false;
+    if (!falling_back) {
+      falling_back = true;
+      init_board(spos);
+      falling_back = false;
+    }
     return;
   }
   gMatHash = calculateMaterialHash();  // only now are the piece counts known to fit the key table
