@@ -162,9 +162,11 @@ void think(int show) {
   ++out_of_book;
   si.stop_search = false;
 
-  const int hard_limit = si.fixed_time ? max_time : std::max(si.time_available * 15 / 100, max_time);
+  // Clock values reach 10^9 ms: percentages are taken in 64 bits.
+  const int hard_limit =
+      si.fixed_time ? max_time : static_cast<int>(std::max<std::int64_t>(std::int64_t{si.time_available} * 15 / 100, max_time));
   ext_max_tt = hard_limit;
-  ScoreDropExtension1 = max_time * 80 / 100;
+  ScoreDropExtension1 = static_cast<int>(std::int64_t{max_time} * 80 / 100);
   ScoreDropExtension2 = NewPvTimeExtension = max_time / 2;
   FailLowTimeExtension = max_time / 4;
 
@@ -289,7 +291,7 @@ void think(int show) {
       }
     }
     if (!extended_for_trouble && !new_pv_extended && !si.ponder && !si.infinite) {
-      const int budget = static_cast<int>(stop_time - start_time);
+      const std::int64_t budget = stop_time - start_time;
       if (t >= budget) {
         if (d > 2) break;
       } else if (d > 6 && !si.fixed_time && t > max_time / 4 &&
