@@ -118,6 +118,13 @@ void queen_against_rook() {
 
 }  // namespace
 
+int opposite_bishops() {
+  const bool only_bishops = !(wq + bq + wr + br + wn + bn) && wpc == 1 && bpc == 1;
+  const bool opposite = (wbwc && bbbc) || (wbbc && bbwc);
+  const bool close_in_pawns = wp - bp <= 1 && bp - wp <= 1;
+  return only_bishops && opposite && close_in_pawns ? (bp - wp) * 50 : 0;
+}
+
 // Keys of earlier key sets can never match again, so they are dropped.
 void initializeKnownEndgames() {
   knownEndgames.clear();

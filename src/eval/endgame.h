@@ -26,6 +26,9 @@ enum KnownEndgame : std::int32_t {
 extern std::map<u64, std::int32_t> knownEndgames;  // material key -> KnownEndgame
 
 void initializeKnownEndgames();  // enters them under the current material keys
+// Bishops of opposite colours and nothing else: a pawn more hardly counts.
+// Returns the correction of the white-relative score.
+int opposite_bishops();
 // What to add to the draw divisor for the current material; may add a
 // mating bonus to the score instead.
 int EvaluateEnding();

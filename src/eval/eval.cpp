@@ -49,12 +49,6 @@ Score weighted_mobility(Score s) {
 // Each side's piece-square sum tapered on its own.
 int tapered_pst(int c) { return (PstScore[c][0] * game_phase + PstScore[c][1] * (64 - game_phase)) / 64; }
 
-// Bishops of opposite colours with at most one pawn of difference draw often.
-bool opposite_bishops() {
-  return !(wq + bq + wr + br + wn + bn) && wpc == 1 && bpc == 1 && wp - bp <= 1 && bp - wp <= 1 &&
-         ((wbwc && bbbc) || (wbbc && bbwc));
-}
-
 }  // namespace
 
 // The steps run in this order: later terms read the attack sets and counters
@@ -105,7 +99,7 @@ int eval() {
            interpolate(mat_eval[0][WHITE], mat_eval[1][WHITE], game_phase) -
            interpolate(mat_eval[0][BLACK], mat_eval[1][BLACK], game_phase);
 
-  if (opposite_bishops()) score += (bp - wp) * 50;
+  score += opposite_bishops();
   draw_divisor += EvaluateEnding();
   if (draw_divisor != 1) score /= draw_divisor;
 

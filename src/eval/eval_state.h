@@ -38,6 +38,7 @@ extern int passPhase[2];        // each side's own material, 0 .. 32
 extern int kkDistance;          // between the two kings
 
 extern const int sqcolor[64];   // 0 light, 1 dark, by engine square
+constexpr u64 LightSquares = 0x55AA55AA55AA55AAULL;
 
 // Starts the attack record of one side: pawn and king attacks, mobility
 // area and the enemy king zone.

@@ -22,6 +22,9 @@ constexpr int storm_attack_table[4][8] = {{89, 107, 123, 93, 57, 45, 51, 0},
                                           {4, 52, 162, 37, 7, -14, -2, 0},
                                           {-10, -14, 90, 15, 2, -7, -16, 0}};
 constexpr int BlockedStorm = 66;  // an enemy pawn stopped by ours on the third rank
+
+// The same scaled by KingShelterWeight and PawnStormWeight, entry by entry.
+int shelter_scaled[4][8], storm_scaled[4][8], blocked_storm_scaled;
 constexpr int TrappedInCorner = 374;
 
 constexpr u64 FilesAC = 0x0707070707070707ULL, FilesAD = 0x0F0F0F0F0F0F0F0FULL;
@@ -59,6 +62,15 @@ int check_threats(int us, u64 safe, u64* unsafe) {
 
 }  // namespace
 
+void scale_shelter_tables() {
+  for (int d = 0; d < 4; ++d)
+    for (int r = 0; r < 8; ++r) {
+      shelter_scaled[d][r] = shelter_bonus_table[d][r] * kingShelterWeight / 100;
+      storm_scaled[d][r] = storm_attack_table[d][r] * pawnStormWeight / 100;
+    }
+  blocked_storm_scaled = BlockedStorm * pawnStormWeight / 100;
+}
+
 template <int Us>
 int PawnShelterAndStorm(int ksq) {
   constexpr int Them = Us ^ 1;
@@ -74,10 +86,9 @@ int PawnShelterAndStorm(int ksq) {
     const int our_rank = o ? pawn_rank(Us, backmost_sq(Us, o)) : 0;
     const int their_rank = t ? pawn_rank(Us, backmost_sq(Us, t)) : 0;
     const int d = f < 7 - f ? f : 7 - f;
-    safety += shelter_bonus_table[d][our_rank] * kingShelterWeight / 100;
+    safety += shelter_scaled[d][our_rank];
     const bool blocked = our_rank && our_rank == their_rank - 1;
-    const int storm = blocked ? (their_rank == 2 ? BlockedStorm : 0) : storm_attack_table[d][their_rank];
-    safety -= storm * pawnStormWeight / 100;
+    safety -= blocked ? (their_rank == 2 ? blocked_storm_scaled : 0) : storm_scaled[d][their_rank];
   }
   return safety;
 }

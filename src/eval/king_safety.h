@@ -4,6 +4,10 @@
 
 #include "eval/score.h"
 
+// Rebuilds the weighted shelter and storm tables; OptionUpdate calls it when
+// KingShelterWeight or PawnStormWeight changes.
+void scale_shelter_tables();
+
 // Shelter minus storm for the king of side Us standing on ksq.
 template <int Us>
 int PawnShelterAndStorm(int ksq);

@@ -44,41 +44,45 @@ void king_pawn_rules(int us, int s, int rr) {
   }
 }
 
+// The rule of the square: the enemy king cannot reach the queening square in
+// time. Only the pawn and the king count; a pawn on its start rank steps twice.
+bool unstoppable(int us, int s, int rr) {
+  const int them = us ^ 1;
+  const int queening_square = FlipSq(us, file_of(s));
+  const int pawn_distance = rr == 1 ? 5 : 7 - rr;
+  return pawn_distance < distance(queening_square, KingLocation(them)) - (side == them ? 1 : 0);
+}
+
 }  // namespace
 
 void eval_pawn_loop(int us) {
   const int them = us ^ 1;
   const int sign = us == WHITE ? 1 : -1;
   const u64 ours = myPiece[us][PAWN], theirs = myPiece[them][PAWN];
-  const int their_king = KingLocation(them);
   const int our_pieces = us == WHITE ? wpc : bpc, their_pieces = us == WHITE ? bpc : wpc;
   const bool lone_pawn_against_king = !more_than_one(ours) && !our_pieces && !theirs && !their_pieces;
-  int& light = us == WHITE ? wpwc : bpwc;
-  int& dark = us == WHITE ? wpbc : bpbc;
-  int& unstoppable_count = us == WHITE ? wUcPasserCnt : bUcPasserCnt;
+
+  // What does not depend on the single pawn is counted for all at once.
+  const int count = popCount(ours);
+  mat_eval[0][us] += count * pawnValueOp;
+  mat_eval[1][us] += count * pawnValueEn;
+  const int light = popCount(ours & LightSquares);
+  (us == WHITE ? wpwc : bpwc) += light;
+  (us == WHITE ? wpbc : bpbc) += count - light;
+  evalref.attacked_by[us][PAWN] |= pawn_set_attacks(us, ours);
 
   for (u64 b = ours; b;) {
     const int s = pop_lsb(&b);
     const int idx = FlipSq(us, s);
-    mat_eval[0][us] += pawnValueOp;
-    mat_eval[1][us] += pawnValueEn;
     PstScore[us][0] += Pst[PAWN][idx][0];
     PstScore[us][1] += Pst[PAWN][idx][1];
-    (sqcolor[s] ? dark : light)++;
-    evalref.attacked_by[us][PAWN] |= PawnAttacks[us][s];
-
-    // The rule of the square; a pawn on its start rank can step twice.
     const int rr = relative_rank(us, row_of(s));
-    const int queening_square = FlipSq(us, file_of(s));
-    const int pawn_distance = rr == 1 ? 5 : 7 - rr;
-    const bool unstoppable = pawn_distance < distance(queening_square, their_king) - (side == them ? 1 : 0);
-
     if (!(PassedPawnMask[us][s] & theirs) && !(ForwardBB[us][s] & ours)) {
       passedPawn[us] |= SquareBB[s];
-      if (unstoppable) ++unstoppable_count;
+      if (unstoppable(us, s, rr)) (us == WHITE ? wUcPasserCnt : bUcPasserCnt)++;
       if (lone_pawn_against_king) king_pawn_rules(us, s, rr);
     } else if (!their_pieces && (candidatePasser(us, s) || hiddenPasser(us, s))) {
-      en_score += sign * (unstoppable ? (rr - 1) * 16 : rr * 2 - 2);
+      en_score += sign * (unstoppable(us, s, rr) ? (rr - 1) * 16 : rr * 2 - 2);
     }
   }
 }

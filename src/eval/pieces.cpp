@@ -46,6 +46,8 @@ constexpr Score MBQ[28] = {make_score(-12, -100), make_score(-8, -50), make_scor
 // White's ranks 4 to 6, Black's ranks 5 to 3.
 constexpr u64 outpost_area[2] = {0x0000FFFFFF000000ULL, 0x000000FFFFFF0000ULL};
 constexpr u64 Center = 0x0000001818000000ULL;  // d4, e4, d5, e5
+// a1-h8 and a8-h1: only from these can a bishop see two centre squares.
+constexpr u64 LongDiagonals = 0x8142241818244281ULL;
 
 // By the number of own pawns on the bishop's colour.
 constexpr int op_color_bishop_bonus[16] = {0, 3, 6, 9, 12, 15, 19, 24, 24, 24, 24, 24, 24, 0, 0, 0};
@@ -120,7 +122,8 @@ Score eval_bishop(int us) {
     const int s = pop_lsb(&b);
     const int idx = FlipSq(us, s);
     v += minor_placement(us, s, BishopFarFromKing);
-    if (more_than_one((bishop_attacks(s, pawns) | SquareBB[s]) & Center)) v += LongDiagonalBishop;
+    if ((LongDiagonals & SquareBB[s]) && more_than_one((bishop_attacks(s, pawns) | SquareBB[s]) & Center))
+      v += LongDiagonalBishop;
     (sqcolor[s] ? dark : light)++;
     add_piece_value(us, OptionUci.bishop_value_op, OptionUci.bishop_value_en);
     add_pst(us, bishop_pcsq_op_tab[idx], bishop_pcsq_en_tab[idx]);

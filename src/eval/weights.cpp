@@ -2,6 +2,7 @@
 
 #include "engine/options.h"
 #include "eval/eval_hash.h"
+#include "eval/king_safety.h"
 
 int pawnValueOp, pawnValueEn;
 int doubledPawnPenalty;
@@ -67,5 +68,6 @@ void OptionUpdate() {
     pawns_stale |= o.global == &doubledPawnPenalty;
     shelter_stale |= o.global == &kingShelterWeight || o.global == &pawnStormWeight;
   }
+  if (shelter_stale) scale_shelter_tables();
   clear_eval_caches(eval_stale, pawns_stale, shelter_stale);
 }

@@ -1,6 +1,8 @@
 // Reading and writing FEN text, and the mended handling of unusable text.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <string>
 
 #include "board/fen.h"
@@ -28,9 +30,12 @@ std::string written_fen() {
 }
 
 // Loads text with the "invalid fen" report kept off the test output.
+// Loads a text that may be rejected (set_position would flag that).
 void load_quietly(const char* text) {
+  engine_setup();
   testing::internal::CaptureStdout();
-  set_position(text);
+  std::srand(12345);
+  init_board(text);
   testing::internal::GetCapturedStdout();
 }
 

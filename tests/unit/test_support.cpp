@@ -1,8 +1,12 @@
 #include "test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
+#include <string>
 
 #include "board/bitboard.h"
+#include "board/fen.h"
 #include "board/makemove.h"
 #include "board/position.h"
 #include "engine/diagnostics.h"
@@ -25,6 +29,13 @@ void set_position(const char* fen, unsigned seed) {
   init_board(fen);
   gen();
   root_hply = hply;
+  // A rejected text silently becomes the start position: a test meaning an
+  // illegal position would then test something else.
+  char written[128];
+  get_fen(written);
+  const std::string given(fen), placed(written);
+  if (given.substr(0, given.find(' ')) != placed.substr(0, placed.find(' ')))
+    ADD_FAILURE() << "position rejected: " << fen;
 }
 
 int sq(const char* name) { return (name[0] - 'a') + ('8' - name[1]) * 8; }
