@@ -157,6 +157,9 @@ void think(int show) {
   rbeta = 30000;
   ext_corvantis_side = side != WHITE;
 
+  // The report after a book move reads the clock and the count too.
+  start_time = get_ms();
+  rnodes = 0;
   if (play_book_move()) return;
 
   ++out_of_book;

@@ -2,11 +2,8 @@
 // Depends on the standard library only, so the dialogue tests can use it too.
 #pragma once
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -30,6 +27,8 @@ inline std::uint16_t pg_move(const char* text) {
   return static_cast<std::uint16_t>(to_file | to_row << 3 | from_file << 6 | from_row << 9 | promotion << 12);
 }
 
+// The entries in the order given; sort them by key first (stable_sort keeps
+// the order of one key's entries) for a well-formed book.
 inline std::string encode_book(const std::vector<BookEntry>& entries) {
   std::string bytes;
   auto put = [&bytes](std::uint64_t v, int n) {
@@ -46,34 +45,12 @@ inline std::string encode_book(const std::vector<BookEntry>& entries) {
   return bytes;
 }
 
-// Sorted by key the way book files are; the sort is stable, so entries of
-// one key keep the order given.
 inline std::vector<BookEntry> sorted_book(std::vector<BookEntry> entries) {
   std::stable_sort(entries.begin(), entries.end(),
                    [](const BookEntry& a, const BookEntry& b) { return a.key < b.key; });
   return entries;
 }
 
-// A fresh temporary directory, removed with everything in it at the end.
-struct BookDir {
-  std::filesystem::path path;
-  BookDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "corvantis-book-XXXXXX").string();
-    if (mkdtemp(pattern.data())) path = pattern;
-  }
-  ~BookDir() {
-    std::error_code ignored;
-    if (!path.empty()) std::filesystem::remove_all(path, ignored);
-  }
-  BookDir(const BookDir&) = delete;
-  BookDir& operator=(const BookDir&) = delete;
-
-  std::string write_bytes(const std::string& name, const std::string& bytes) const {
-    const std::filesystem::path file = path / name;
-    std::ofstream(file, std::ios::binary) << bytes;
-    return file.string();
-  }
-  std::string write(const std::string& name, const std::vector<BookEntry>& entries) const {
-    return write_bytes(name, encode_book(sorted_book(entries)));
-  }
-};
+inline void write_file(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}

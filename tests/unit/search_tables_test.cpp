@@ -1,346 +1,259 @@
-// The tables and helpers shared by the node searches: pruning and reduction
-// tables, mate distances, extensions, repetition counting and the draw rules
-// as each node type applies them.
+// What the node searches share: move ordering (pickers, generation scores,
+// history, killers, the check test of an unmade move, hash-move validation),
+// pruning and reduction tables, mate distances, extensions and repetitions.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "board/attacks.h"
 #include "board/makemove.h"
 #include "board/position.h"
 #include "engine/options.h"
 #include "movegen/gen.h"
-#include "search/search.h"
+#include "movegen/movestack.h"
+#include "movegen/staged.h"
+#include "search/ordering.h"
 #include "search/search_tables.h"
 #include "search/think.h"
-#include "search/tt.h"
-#include "search_fixture.h"
 #include "test_support.h"
 
 namespace {
 
-// The base reduction r of depth d plies and move number m, recovered from the
-// non-PV half (r + 1 once r exceeds 1, else r).
-int base_reduction(int d, int m) {
-  const int r = reduction_table[0][d][m];
-  return r > 1 ? r - 1 : r;
-}
+class Ordering : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    engine_setup();
+    reset_ordering_tables();
+  }
+  void TearDown() override { reset_ordering_tables(); }
+};
 
-int first_move_number_reaching(int d, int r) {
-  for (int m = 1; m < 64; ++m)
-    if (base_reduction(d, m) >= r) return m;
+// A move as a hash move or killer would hold it: the kind on its origin now.
+move board_move(int from, int to, int bits = 0) {
+  move m{};
+  m.b = {static_cast<std::uint8_t>(from), static_cast<std::uint8_t>(to), static_cast<std::uint8_t>(piece[from]),
+         static_cast<std::uint8_t>(EMPTY), static_cast<std::uint8_t>(bits)};
+  return m;
+}
+move board_move(const char* from, const char* to) { return board_move(sq(from), sq(to)); }
+
+int score_of(const char* text) {
+  for (const gen_entry& g : level_moves())
+    if (move_text(g.m) == text) return g.score;
+  ADD_FAILURE() << text << " not generated";
   return -1;
 }
 
-TEST(SearchTables, MoveCountLimits) {
-  engine_setup();
-  const int expected[16] = {3, 5, 8, 12, 18, 25, 33, 42, 52, 62, 74, 87, 101, 115, 131, 147};
-  for (int d = 0; d < 16; ++d) EXPECT_EQ(futility_move_count[d], expected[d]) << d;
+// The order in which the picker takes a level whose entries have these scores.
+std::vector<int> picked(const std::vector<int>& scores, int hash_index) {
+  ply = first_move[0] = 0;
+  first_move[1] = static_cast<int>(scores.size());
+  for (std::size_t i = 0; i < scores.size(); ++i) gen_dat[i] = {{.u = 1000 + static_cast<std::uint32_t>(i)}, scores[i]};
+  std::vector<int> order;
+  for (int i = 0; i < first_move[1]; ++i) {
+    pick(i, move{.u = hash_index < 0 ? 0u : 1000u + hash_index});
+    order.push_back(static_cast<int>(gen_dat[i].m.u) - 1000);
+  }
+  return order;
 }
 
-TEST(SearchTables, ReductionTable) {
-  engine_setup();
-  struct Reach {
-    int d, r, m;
+TEST_F(Ordering, PickersTakeHashMoveThenHighestScoreEarliestOnTies) {
+  EXPECT_EQ(picked({5, 9, 9, 3}, -1), (std::vector<int>{1, 2, 0, 3}));
+  EXPECT_EQ(picked({-20000, -15000, -10001, -10000}, -1), (std::vector<int>{0, 1, 2, 3}));  // floor -10000
+  EXPECT_EQ(picked({100, 50, 9, 1}, 3), (std::vector<int>{3, 0, 1, 2}));
+  EXPECT_EQ(picked({1, 50, 100}, 7), (std::vector<int>{2, 1, 0}));  // absent hash move
+  // The quiescence picker ranks the captures left unscored by their exchange:
+  // Rxa5 wins, Nxf5 is even, Nxd5 and Qxd5 lose to the pawn.
+  set_position("6k1/8/4p3/n2p1n2/7N/1rN5/2P5/R2Q2K1 w - - 0 1");
+  gen_caps();
+  std::string order;
+  for (int i = first_move[0]; i < first_move[1]; ++i) {
+    qssort(i);
+    order += move_text(gen_dat[i].m) + " ";
+  }
+  EXPECT_EQ(order, "c2b3 a1a5 h4f5 c3d5 d1d5 ");
+}
+
+// One move of each class of generation score, after ...h7-h5.
+TEST_F(Ordering, GenerationScores) {
+  set_position("4k3/7p/p3p3/1n1p2P1/4P3/2N5/8/3QK2R b K - 0 1");
+  ASSERT_TRUE(play("h7h5"));
+  mkiller1[ply].m = board_move("d1", "c2");
+  killer1[ply].m = board_move("d1", "d2");
+  killer2[ply].m = board_move("d1", "d3");
+  counterMove[sq("h7")][sq("h5")].m = board_move("d1", "e2");
+  historyScore[WHITE][ROOK][sq("g1")] = 3000;
+  pv[0][1] = board_move("d1", "b3");  // the previous iteration's line
+  follow_pv = true;
+  gen();
+  sort_pv();
+  const std::pair<const char*, int> cases[] = {
+      {"d1c2", 9999000}, {"e4d5", 9997000}, {"d1h5", 9997000 + 100 - 1000}, {"c3b5", 9996000 + 315 - KNIGHT},
+      {"g5h6", 9996000}, {"e1g1", 9995600}, {"d1d2", 9995500}, {"d1d3", 9995300}, {"d1e2", 9995100},
+      {"h1g1", 3000},    {"d1f3", 2048},    {"d1d5", 9994000 + 100 - 1000}, {"d1b3", 10000000},
   };
-  const Reach reaches[] = {{3, 1, 3},  {3, 2, 15}, {6, 1, 2},  {6, 2, 6},  {6, 3, 16}, {6, 4, 46}, {63, 1, 2},
-                           {63, 2, 3}, {63, 3, 4}, {63, 4, 6}, {63, 5, 9}, {63, 6, 14}, {63, 7, 22}, {63, 8, 35},
-                           {63, 9, 55}};
-  for (const Reach& x : reaches) EXPECT_EQ(first_move_number_reaching(x.d, x.r), x.m) << x.d << " " << x.r;
-  for (int m = 1; m < 64; ++m) {
-    EXPECT_EQ(base_reduction(1, m), 0);
-    EXPECT_LE(base_reduction(2, m), 1);
-  }
-  for (int pv_node = 0; pv_node < 2; ++pv_node)
-    for (int i = 0; i < 64; ++i) {
-      EXPECT_EQ(reduction_table[pv_node][0][i], 0);
-      EXPECT_EQ(reduction_table[pv_node][i][0], 0);
-    }
-  for (int d = 1; d < 64; ++d)
-    for (int m = 1; m < 64; ++m) {
-      const int r = base_reduction(d, m);
-      EXPECT_NE(reduction_table[0][d][m], 2) << "non-PV reductions jump from 1 to 3";
-      EXPECT_EQ(reduction_table[1][d][m], r > 1 ? r - 1 : 0) << d << " " << m;
-      EXPECT_GE(r, base_reduction(d, m - 1));  // column 0 holds 0
-      EXPECT_GE(r, base_reduction(d - 1, m));
-    }
+  for (const auto& [text, score] : cases) EXPECT_EQ(score_of(text), score) << text;
+  EXPECT_TRUE(follow_pv);
+  pv[0][1] = move{};
+  follow_pv = false;
 }
 
-TEST(SearchTables, LateMoveReductions) {
-  engine_setup();
-  for (int m = 1; m < 80; ++m)
-    for (int depth = 0; depth < 4; ++depth) EXPECT_EQ(get_lmr(false, depth, m), 0);
-  for (int depth = 0; depth < 200; ++depth) EXPECT_EQ(get_lmr(false, depth, 1), 0);
-  for (int depth = 4; depth <= 5; ++depth)
-    for (int m = 1; m < 80; ++m) EXPECT_EQ(get_lmr(false, depth, m), m >= 5 ? 2 : 0) << depth << " " << m;
-  for (int m = 1; m < 80; ++m) {
-    for (int depth = 0; depth < 6; ++depth) EXPECT_EQ(get_lmr(true, depth, m), 0);
-    for (int depth = 6; depth < 126; ++depth) {
-      const int r = base_reduction(depth / 2, std::min(m, 63));
-      EXPECT_EQ(get_lmr(true, depth, m), r < 2 ? 0 : 2 * (r - 1)) << depth << " " << m;
-    }
+// History stays within its range; killers shift, the mate killer takes
+// mate scores, the counter move answers the previous move with the move word
+// only; captures, castling and promotions change none of them.
+TEST_F(Ordering, HistoryKillersAndCounterMoves) {
+  set_position("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+  const move nf3 = board_move("g1", "f3");
+  int& h = historyScore[WHITE][KNIGHT][sq("f3")];
+  history_good(nf3, 8);
+  EXPECT_EQ(h, 2048 + (((65536 - 2048) * 8) >> 8));
+  h = 2048;
+  history_bad(nf3, 0, 8, 100);
+  EXPECT_EQ(h, 2048 - ((8 * 2048) >> 8));
+  std::mt19937 rng(77);
+  for (int i = 0; i < 20000; ++i) {
+    const int depth = 1 + static_cast<int>(rng() % 256);
+    if (rng() % 2) history_good(nf3, depth);
+    else history_bad(nf3, -1000, depth, 0);
+    ASSERT_TRUE(h >= 0 && h <= 65536) << h;
   }
-  // Beyond 125 half plies the row of 63 plies, beyond move 63 its column.
-  for (int pv_node = 0; pv_node < 2; ++pv_node) {
-    EXPECT_EQ(get_lmr(pv_node, 125, 40), 2 * reduction_table[pv_node][62][40]);
-    EXPECT_EQ(get_lmr(pv_node, 126, 40), 2 * reduction_table[pv_node][63][40]);
-    EXPECT_EQ(get_lmr(pv_node, 400, 40), 2 * reduction_table[pv_node][63][40]);
-    EXPECT_EQ(get_lmr(pv_node, 30, 64), get_lmr(pv_node, 30, 63));
-    EXPECT_EQ(get_lmr(pv_node, 30, 500), 2 * reduction_table[pv_node][15][63]);
-  }
-  EXPECT_GT(get_lmr(false, 126, 63), get_lmr(true, 126, 63));
+  update_killers(nf3, 0, board_move("e7", "e5"));  // no previous move to answer at the first position
+  EXPECT_EQ(counterMove[sq("e7")][sq("e5")].m.u, 0u);
+  ASSERT_TRUE(play("e2e4"));
+  const move previous = hist_dat[hply - 1].m, nf6 = board_move("g8", "f6"), nc6 = board_move("b8", "c6");
+  const move e5 = board_move(sq("e7"), sq("e5"), MF_PAWN | MF_PUSH2);
+  for (const move& m : {nf6, nc6, nc6}) update_killers(m, 29799, previous);  // a repeated killer1 is not shifted
+  EXPECT_TRUE(killer1[ply].m.u == nc6.u && killer2[ply].m.u == nf6.u && mkiller1[ply].m.u == 0);
+  update_killers(e5, 29800, previous);
+  EXPECT_TRUE(mkiller1[ply].m.u == e5.u && killer1[0].m.u == nf3.u);  // other levels keep theirs
+  EXPECT_EQ(counterMove[sq("e2")][sq("e4")].m.u, e5.u);
+  EXPECT_EQ(counterMove[sq("e2")][sq("e4")].m.b.bits, 0);
+  set_position("r3k2r/8/8/8/8/8/6p1/R3K2R w KQkq - 0 1");
+  reset_ordering_tables();
+  ASSERT_TRUE(play("e1d1"));
+  gen();
+  for (const move& m : legal_level_moves())
+    if (!is_quiet(m)) update_killers(m, 29900, hist_dat[hply - 1].m);
+  EXPECT_TRUE(killer1[ply].m.u == 0 && mkiller1[ply].m.u == 0 && counterMove[sq("e1")][sq("d1")].m.u == 0);
 }
 
-TEST(SearchTables, MarginsFollowTheOptions) {
+// The check test of an unmade move against the board after making it.
+TEST_F(Ordering, GivesCheckMatchesTheBoard) {
+  int checks = 0;
+  for_each_corpus_position([&] {
+    gen();
+    for (const gen_entry& g : level_moves()) {
+      const bool predicted = MoveGivesCheck(g.m);
+      if (!makemove(g.m.b)) continue;
+      const bool actual = in_check(side);
+      takeback();
+      EXPECT_EQ(predicted, actual && !(g.m.b.bits & (MF_CASTLE | MF_EP | MF_PROMOTE))) << board_fen() << " " << move_text(g.m);
+      checks += actual;
+    }
+  });
+  EXPECT_GT(checks, 1000);
+}
+
+// Every origin and destination as a hash move: the validated move is the one
+// gen() generates there, with its flags; nothing when gen() has none.
+TEST_F(Ordering, HashMoveValidation) {
+  int accepted = 0;
+  for_each_corpus_position([&] {
+    gen();
+    const std::vector<gen_entry> all = level_moves();
+    for (int from = 0; from < 64; ++from)
+      for (int to = 0; to < 64; ++to) {
+        const move hash = board_move(from, to);
+        ASSERT_EQ(hash_move_playable(hash), color[from] == side && color[to] != side);
+        // A pawn step to the last rank is stored with its promotion, which is never playable.
+        if (!hash_move_playable(hash) || (piece[from] == PAWN && row_of(to) == (side == WHITE ? 0 : 7))) continue;
+        int bits = -1;
+        for (const gen_entry& g : all)
+          if (g.m.u == hash.u && !(g.m.b.bits & MF_CASTLE)) bits = g.m.b.bits;
+        gen_hash_move(hash);
+        const std::vector<gen_entry> list = level_moves();
+        ASSERT_EQ(list.size(), bits < 0 ? 0u : 1u) << board_fen() << " " << move_text(hash);
+        if (bits < 0) continue;
+        ++accepted;
+        EXPECT_TRUE(list[0].m.u == hash.u && list[0].m.b.bits == bits && list[0].score == HASH_MOVE_SCORE)
+            << board_fen() << " " << move_text(hash);
+      }
+  });
+  EXPECT_GT(accepted, 20000);
+  set_position("r3k3/1P6/8/8/8/8/8/R3K2R w K - 0 1");
+  EXPECT_FALSE(hash_move_playable(board_move(sq("e1"), sq("g1"), MF_CASTLE)));
+  EXPECT_FALSE(hash_move_playable(board_move(sq("b7"), sq("b8"), MF_PAWN | MF_PROMOTE)));
+}
+
+// The pruning and reduction tables: a wrong constant would go unnoticed elsewhere.
+TEST(SearchTables, PruningAndReductions) {
   engine_setup();
-  EXPECT_EQ(razor_margin[0], 188);
-  EXPECT_EQ(razor_margin[1], 220);
-  EXPECT_EQ(razor_margin[2], 235);
-  EXPECT_EQ(razor_margin[3], 250);
-  EXPECT_EQ(futility_margin(7), 60 * 7 / 2);
-  ASSERT_TRUE(OptionSet("RazorMargin2", "300"));
-  ASSERT_TRUE(OptionSet("FutilityMargin", "45"));
+  const int counts[16] = {3, 5, 8, 12, 18, 25, 33, 42, 52, 62, 74, 87, 101, 115, 131, 147};
+  for (int d = 0; d < 16; ++d) EXPECT_EQ(futility_move_count[d], counts[d]) << d;
+  // [depth in plies][move number]: the base reduction r, non-PV r + 1 once r exceeds 1, PV r - 1.
+  const int base[][4] = {{3, 2, 0, 0}, {3, 3, 1, 0}, {3, 14, 1, 0}, {3, 15, 2, 1}, {6, 46, 4, 3}, {63, 55, 9, 8}};
+  for (const auto& [d, m, r, pv] : base) {
+    EXPECT_EQ(reduction_table[0][d][m], r > 1 ? r + 1 : r) << d << " " << m;
+    EXPECT_EQ(reduction_table[1][d][m], pv) << d << " " << m;
+  }
+  // Depths in half plies, move numbers beyond the table on its last column.
+  EXPECT_EQ(get_lmr(false, 5, 5), 2);
+  EXPECT_EQ(get_lmr(true, 126, 500), 2 * reduction_table[1][63][63]);
+  EXPECT_EQ(get_lmr(false, 110, 64), 2 * reduction_table[0][55][63]);  // where columns 62 and 63 differ
+  ASSERT_TRUE(OptionSet("RazorMargin2", "300") && OptionSet("FutilityMargin", "45"));
   initSearch();
-  EXPECT_EQ(razor_margin[2], 300);
-  EXPECT_EQ(futility_margin(3), 45 * 3 / 2);
+  EXPECT_TRUE(razor_margin[0] == 188 && razor_margin[2] == 300 && futility_margin(3) == 45 * 3 / 2);
   OptionSet("RazorMargin2", "235");
   OptionSet("FutilityMargin", "60");
   initSearch();
-  EXPECT_EQ(razor_margin[2], 235);
 }
 
-TEST(SearchTables, MateDistances) {
-  EXPECT_EQ(value_to_mate(29800), 0);
-  EXPECT_EQ(value_to_mate(-29800), 0);
-  EXPECT_EQ(value_to_mate(0), 0);
-  EXPECT_EQ(value_to_mate(30000 - 1), 1);
-  EXPECT_EQ(value_to_mate(2 - 30000), -1);
+TEST(SearchTables, MateDistancesAndExtensions) {
   for (int p = 1; p < 40; ++p) {
     EXPECT_EQ(value_to_mate(30000 - p), (p + 1) / 2) << p;  // mate given at ply p
     EXPECT_EQ(value_to_mate(p - 30000), -(p / 2)) << p;     // mated at ply p
   }
-  EXPECT_EQ(value_to_mate(29801), 100);
-  EXPECT_EQ(value_to_mate(-29801), -99);
-}
-
-// define_ext for the move from -> to of the position, made first.
-int extension_of(const char* fen, const char* from, const char* to, int depth, bool gives_check, bool pv_node) {
-  set_position(fen);
-  const move m = generated_move(sq(from), sq(to));
-  EXPECT_NE(m.u, 0u) << fen << " " << from << to;
-  EXPECT_TRUE(makemove(m.b)) << fen << " " << from << to;
-  const int ext = define_ext(m, depth, gives_check, side, pv_node);
-  takeback();
-  return ext;
-}
-
-TEST(SearchTables, Extensions) {
-  const char* quiet = "4k3/8/8/8/8/8/8/4K3 w - - 0 1";
-  EXPECT_EQ(extension_of(quiet, "e1", "d1", 20, true, true), 2);   // check at a PV node
-  EXPECT_EQ(extension_of(quiet, "e1", "d1", 3, true, false), 2);   // check near the horizon
-  EXPECT_EQ(extension_of(quiet, "e1", "d1", 4, true, false), 0);
-  EXPECT_EQ(extension_of(quiet, "e1", "d1", 2, false, true), 0);
-
-  // A pawn reaching its seventh rank, in any node, by step or capture.
-  EXPECT_EQ(extension_of("4k3/8/4P3/8/8/8/8/4K3 w - - 0 1", "e6", "e7", 20, false, false), 2);
-  EXPECT_EQ(extension_of("4k3/3r4/4P3/8/8/8/8/4K3 w - - 0 1", "e6", "d7", 20, false, false), 2);
-  EXPECT_EQ(extension_of("4k3/8/8/4P3/8/8/8/4K3 w - - 0 1", "e5", "e6", 20, false, false), 0);
-  EXPECT_EQ(extension_of("4k3/8/8/8/8/4p3/8/K7 b - - 0 1", "e3", "e2", 20, false, false), 2);
-  EXPECT_EQ(extension_of("4k3/8/8/8/4p3/8/8/K7 b - - 0 1", "e4", "e3", 20, false, false), 0);
-  EXPECT_EQ(extension_of("4k3/8/1N6/8/8/8/8/4K3 w - - 0 1", "b6", "a4", 20, false, false), 0);
-
-  // A PV capture of a piece that leaves the opponent pawns and at most one piece.
-  EXPECT_EQ(extension_of("4k3/p7/8/3n4/8/8/8/3RK3 w - - 0 1", "d1", "d5", 20, false, true), 2);
-  EXPECT_EQ(extension_of("4k3/p7/8/3n4/8/8/8/3RK3 w - - 0 1", "d1", "d5", 20, false, false), 0);
-  EXPECT_EQ(extension_of("4k3/p7/8/3p4/8/8/8/3RK3 w - - 0 1", "d1", "d5", 20, false, true), 0);
-  EXPECT_EQ(extension_of("4k3/8/8/3n4/8/8/8/3RK3 w - - 0 1", "d1", "d5", 20, false, true), 0);
-  EXPECT_EQ(extension_of("4k2r/p7/8/3n4/8/8/b7/3RK3 w - - 0 1", "d1", "d5", 20, false, true), 0);
-  EXPECT_EQ(extension_of("4k3/p6b/8/3n4/8/8/8/3RK3 w - - 0 1", "d1", "d5", 20, false, true), 2);
-  // En passant records no captured piece and so qualifies.
-  EXPECT_EQ(extension_of("4k3/p7/8/3pP3/8/8/8/4K3 w - d6 0 2", "e5", "d6", 20, false, true), 2);
-  EXPECT_EQ(extension_of("4k3/p7/8/3pP3/8/8/8/4K3 w - d6 0 2", "e5", "d6", 20, false, false), 0);
-}
-
-void play(const char* from, const char* to) {
-  const move m = generated_move(sq(from), sq(to));
-  ASSERT_NE(m.u, 0u) << from << to;
-  ASSERT_TRUE(makemove(m.b)) << from << to;
-}
-
-void knight_dance() {
-  play("g1", "f3");
-  play("g8", "f6");
-  play("f3", "g1");
-  play("f6", "g8");
-}
-
-TEST(SearchTables, RepetitionCount) {
-  set_position("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
-  EXPECT_EQ(reps(), 0);
-  knight_dance();
-  EXPECT_EQ(reps(), 1);
-  knight_dance();
-  EXPECT_EQ(reps(), 2);
-  play("g1", "f3");
-  EXPECT_EQ(reps(), 2);  // after Nf3 twice before
-  // Only positions since the last irreversible move count.
-  const int saved = fifty;
-  fifty = 4;
-  EXPECT_EQ(reps(), 1);
-  fifty = saved;
-}
-
-TEST(SearchTables, RepetitionCountStartsAtTheLoadedPosition) {
-  // The half-move clock of the text counts moves this history does not hold.
-  for (const char* fen : {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 1 1",
-                          "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 30 20",
-                          "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 99 60"}) {
-    set_position(fen);
-    EXPECT_EQ(reps(), 0) << fen;
-    play("g1", "f3");
-    EXPECT_EQ(reps(), 0) << fen;
-    play("g8", "f6");
-    play("f3", "g1");
-    play("f6", "g8");
-    EXPECT_EQ(reps(), 1) << fen;
-  }
-}
-
-TEST(SearchTables, DrawRulesAndTheirSign) {
-  set_position("4k3/8/8/8/8/8/8/2B1K3 w - - 0 1");
-  OptionUci.insufficient_material_score = 17;
-  ext_corvantis_side = side;
-  int score = 0;
-  EXPECT_TRUE(draw_by_rule(true, 1, &score));
-  EXPECT_EQ(score, 17);
-  ext_corvantis_side = side ^ 1;
-  EXPECT_TRUE(draw_by_rule(false, 2, &score));
-  EXPECT_EQ(score, -17);
-  OptionUci.insufficient_material_score = 0;
-
-  OptionUci.fifty_move_score = 23;
-  ext_corvantis_side = side;
-  set_position("4k3/8/8/8/8/8/4P3/4K3 w - - 100 80");
-  EXPECT_TRUE(draw_by_rule(true, 1, &score));
-  EXPECT_EQ(score, 23);
-  EXPECT_FALSE(draw_by_rule(false, 1, &score));
-  set_position("4k3/8/8/8/8/8/4P3/4K3 w - - 101 80");
-  EXPECT_TRUE(draw_by_rule(false, 1, &score));
-  EXPECT_EQ(score, 23);
-  set_position("4k3/8/8/8/8/8/4P3/4K3 w - - 99 80");
-  EXPECT_FALSE(draw_by_rule(true, 1, &score));
-  OptionUci.fifty_move_score = 0;
-}
-
-// The draw rules as each node search applies them. Every searched position is
-// reached by a move, as in a search. A node that stops at its draw test counts
-// one node; a node that is searched counts its children too (a drawn child
-// would give the same score, since draw scores count for the engine's side).
-class NodeDraws : public SearchFixture {
- protected:
-  static constexpr int kScore = 321;  // far from any evaluation of these positions
-
-  struct Outcome {
-    int score;
-    std::int64_t nodes;
+  EXPECT_TRUE(value_to_mate(29800) == 0 && value_to_mate(-29800) == 0);
+  const struct {
+    const char *fen, *move;
+    int depth;
+    bool check, pv;
+    int ext;
+  } cases[] = {
+      {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "e1d1", 20, true, true, 2},    // check at a PV node
+      {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "e1d1", 3, true, false, 2},    // check near the horizon
+      {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "e1d1", 4, true, false, 0},
+      {"4k3/3r4/4P3/8/8/8/8/4K3 w - - 0 1", "e6d7", 20, false, false, 2},  // to the seventh rank
+      {"4k3/8/8/4P3/8/8/8/4K3 w - - 0 1", "e5e6", 20, false, false, 0},
+      // A PV capture of a piece that leaves the opponent pawns and at most one piece.
+      {"4k3/p6b/8/3n4/8/8/8/3RK3 w - - 0 1", "d1d5", 20, false, true, 2},
+      {"4k3/p7/8/3p4/8/8/8/3RK3 w - - 0 1", "d1d5", 20, false, true, 0},
+      {"4k2r/p7/8/3n4/8/8/b7/3RK3 w - - 0 1", "d1d5", 20, false, true, 0},
+      {"4k3/p7/8/3pP3/8/8/8/4K3 w - d6 0 2", "e5d6", 20, false, true, 2},  // en passant records no capture
   };
-
-  void SetUp() override {
-    SearchFixture::SetUp();
-    OptionUci.fifty_move_score = kScore;
-    ASSERT_TRUE(OptionSet("RepetitionScore", "321"));
+  for (const auto& c : cases) {
+    set_position(c.fen);
+    ASSERT_TRUE(play(c.move)) << c.fen;
+    EXPECT_EQ(define_ext(hist_dat[hply - 1].m, c.depth, c.check, side, c.pv), c.ext) << c.fen << " " << c.move;
   }
-  void TearDown() override {
-    OptionUci.fifty_move_score = 0;
-    OptionUci.analyse_mode = false;
-    OptionSet("RepetitionScore", "0");
-    SearchFixture::TearDown();
-  }
-  static void reach(const char* fen, const char* from, const char* to) {
-    set_position(fen);
-    play(from, to);
-    ext_corvantis_side = side;  // draw scores count for the side to move
-  }
-  // Each search starts from an empty table, so no node takes its score from
-  // the one before.
-  template <typename Search>
-  static Outcome run(Search search) {
-    clearHash();
-    const std::int64_t before = rnodes;
-    const int score = search();
-    return {score, rnodes - before};
-  }
-  static Outcome pv_node(bool in_check) { return run([&] { return search_pv(-30000, 30000, 4, in_check, 0); }); }
-  static Outcome cut_node() { return run([] { return search_cut(-1, 0, 4, true, 1); }); }
-  static Outcome check_node() { return run([] { return search_cut_check(-1, 0, 4, 1); }); }
-  static Outcome quiescence(bool in_check) { return run([&] { return qsearch(-30000, 30000, 0, in_check); }); }
-  static bool drawn(Outcome o, int score = kScore) { return o.score == score && o.nodes == 1; }
-};
-
-TEST_F(NodeDraws, FiftyMovesWithoutCheck) {
-  reach("4k3/8/8/8/8/8/4P3/R3K3 b - - 99 80", "e8", "d7");
-  ASSERT_EQ(fifty, 100);
-  EXPECT_TRUE(drawn(pv_node(false)));
-  EXPECT_TRUE(drawn(cut_node()));
-  EXPECT_TRUE(drawn(quiescence(false)));
 }
 
-TEST_F(NodeDraws, FiftyMovesInCheckNeedOneMore) {
-  reach("3k4/8/8/8/8/8/8/R3K3 w - - 99 80", "a1", "a8");
-  ASSERT_EQ(fifty, 100);
-  ASSERT_TRUE(in_check(side));
-  EXPECT_FALSE(drawn(pv_node(true)));
-  EXPECT_FALSE(drawn(check_node()));
-  EXPECT_TRUE(drawn(quiescence(true)));
-  reach("3k4/8/8/8/8/8/8/R3K3 w - - 100 80", "a1", "a8");
-  EXPECT_TRUE(drawn(pv_node(true)));
-  EXPECT_TRUE(drawn(check_node()));
-}
-
-TEST_F(NodeDraws, MateOnTheHundredthPlyStillCounts) {
-  reach("7k/8/5K2/8/8/8/8/6Q1 w - - 99 80", "g1", "g7");
-  ASSERT_EQ(fifty, 100);
-  EXPECT_EQ(pv_node(true).score, ply - 30000);
-  EXPECT_EQ(check_node().score, ply - 30000);
-}
-
-// The rook checks from h8 and goes back while the king steps a8-a7-a8.
-TEST_F(NodeDraws, OneRepetitionOutsideCheck) {
-  reach("k7/8/8/8/8/8/8/4K2R w - - 0 1", "h1", "h8");
-  play("a8", "a7");
-  play("h8", "h1");
-  play("a7", "a8");
-  ASSERT_EQ(reps(), 1);
-  ext_corvantis_side = side;
-  EXPECT_TRUE(drawn(pv_node(false)));
-  EXPECT_TRUE(drawn(cut_node()));
-  EXPECT_TRUE(drawn(quiescence(false)));
-  ext_corvantis_side = side ^ 1;
-  EXPECT_TRUE(drawn(cut_node(), -kScore));
-
-  // In analysis only a second repetition is a draw.
-  OptionUci.analyse_mode = true;
-  ext_corvantis_side = side;
-  EXPECT_FALSE(drawn(pv_node(false)));
-  EXPECT_FALSE(drawn(cut_node()));
-  EXPECT_FALSE(drawn(quiescence(false)));
-}
-
-TEST_F(NodeDraws, RepetitionInCheckNeedsTwo) {
-  reach("k7/8/8/8/8/8/8/4K2R w - - 0 1", "h1", "h8");
-  for (int cycle = 1; cycle <= 2; ++cycle) {
-    play("a8", "a7");
-    play("h8", "h1");
-    play("a7", "a8");
-    play("h1", "h8");
-    ASSERT_TRUE(in_check(side));
-    ASSERT_EQ(reps(), cycle);
-    ext_corvantis_side = side;
-    EXPECT_EQ(drawn(pv_node(true)), cycle == 2);
-    EXPECT_EQ(drawn(check_node()), cycle == 2);
-    EXPECT_TRUE(drawn(quiescence(true)));
+// The half-move clock of a loaded text counts moves this history does not hold.
+TEST(SearchTables, RepetitionCount) {
+  for (const char* clock : {"0 1", "1 1", "30 20", "99 60"}) {
+    set_position((std::string("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - ") + clock).c_str());
+    EXPECT_EQ(reps(), 0) << clock;
+    for (int i = 1; i <= 8; ++i) {
+      ASSERT_TRUE(play(i % 4 == 1 ? "g1f3" : i % 4 == 2 ? "g8f6" : i % 4 == 3 ? "f3g1" : "f6g8"));
+      if (i % 4 == 0) {
+        EXPECT_EQ(reps(), i / 4) << clock;
+      }
+    }
   }
+  fifty = 4;  // only positions since the last irreversible move count
+  EXPECT_EQ(reps(), 1);
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
-// Engine set-up for in-process tests.
+// Engine set-up and board helpers for in-process tests.
 #pragma once
 
-#include <cstdint>
+#include <functional>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "board/types.h"
@@ -13,7 +14,7 @@
 void engine_setup();
 
 // Loads a position with init_board after re-seeding the key generator, so
-// keys are the same in every run.
+// keys are the same in every run. A rejected text is a test failure.
 void set_position(const char* fen, unsigned seed = 12345);
 
 // Square index from its name: "a8" = 0, "h1" = 63.
@@ -25,9 +26,8 @@ std::vector<gen_entry> level_moves();
 // The moves of the current level that makemove accepts (each made and taken back).
 std::vector<move> legal_level_moves();
 
-// Generates the current level and returns the move from -> to (with that
-// promotion kind); u == 0 when it is not generated.
-move generated_move(int from, int to, int promote = EMPTY);
+// Plays the legal move written as text ("g1f3", "e7e8q"); false when there is none.
+bool play(const char* text);
 
 // Generates and plays one legal move chosen by rng; false (nothing played)
 // when there is none.
@@ -36,6 +36,21 @@ bool play_random_move(std::mt19937& rng);
 // Attack set of a piece of that kind on sq over occ, found by walking the
 // board square by square; the reference for the table lookups.
 u64 walk_attacks(int kind, int sq, u64 occ, int pawn_color = WHITE);
+
+// Calls visit for each of a set of hand-picked positions (promotions, en
+// passant, castling, discovered and direct checks for both colours) and for
+// every position met along random games played from them with a fixed seed.
+// visit must leave the board unchanged. Returns the number of positions visited.
+int for_each_corpus_position(const std::function<void()>& visit);
+
+// The current position as FEN text, for failure messages.
+std::string board_fen();
+
+// A move as text, e.g. "e7e8q".
+std::string move_text(const move& m);
+
+// Killers, counter moves and history as at the start of a search.
+void reset_ordering_tables();
 
 // Every promotion is generated while perft mode is on, as the "perft" command does.
 struct PerftMode {

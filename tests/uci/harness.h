@@ -1,0 +1,117 @@
+// The built engine as a child process, driven through pipes the way a GUI
+// drives it, and what the dialogues share. Every read waits for an expected
+// line up to a deadline, so no test sleeps or depends on the engine's speed.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using Millis = std::chrono::milliseconds;
+using Lines = std::vector<std::string>;
+using LineTest = std::function<bool(const std::string&)>;
+
+// Long enough for a sanitizer build on a loaded machine; only failing tests wait this long.
+inline constexpr Millis kTimeout{30000};
+inline constexpr const char* kStartFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+
+std::string joined(const Lines& lines);  // one per row, for failure messages
+// The whole line against the pattern, where '#' stands for a decimal, '~' for
+// a decimal that may be negative, '@' for a move text such as "e7e8q".
+bool matches(std::string_view line, std::string_view pattern);
+bool any_starts(const Lines& lines, std::string_view prefix);
+inline LineTest starts(std::string prefix) {
+  return [prefix](const std::string& line) { return line.starts_with(prefix); };
+}
+inline bool is_bestmove(const std::string& line) { return line.starts_with("bestmove"); }
+
+// An "info depth ..." line of an iteration; nothing when its format is off.
+struct Iteration {
+  int depth = 0, multipv = 0, score = 0;
+  bool mate = false;
+  long long time = 0, nodes = 0, nps = 0;
+  Lines pv;
+};
+std::optional<Iteration> iteration(std::string line);
+std::vector<Iteration> iterations(const Lines& lines);
+// Time and nodes of the "info time T nodes N" line before "bestmove"; -1 without one.
+struct Summary {
+  long long time = -1, nodes = -1;
+};
+Summary summary(const Lines& lines);
+
+class EngineTest : public ::testing::Test {
+ protected:
+  // Starts the engine in a fresh temporary directory, where its log lands,
+  // and reads the header line. Sanitizer reports go to the test's stderr.
+  void SetUp() override;
+  // Sends "quit" unless the test ended the engine, and requires exit status 0.
+  void TearDown() override {
+    if (exited || pid_ <= 0) return;
+    send("quit");
+    expect_exit();
+  }
+  ~EngineTest() override;
+
+  // Drains the engine's output while its input pipe is full, so a large
+  // input cannot deadlock against a large output. False when the engine stopped reading.
+  bool send_raw(std::string_view bytes);
+  bool send(std::string_view line) { return send_raw(std::string(line) + '\n'); }
+  // The next line; nothing at the deadline or the end of output.
+  std::optional<std::string> read_line(Millis timeout = kTimeout);
+  // The lines within the period, up to and including the first that passes done.
+  Lines read_for(Millis period, const LineTest& done = nullptr);
+  // As read_for, failing the test when no line passes done.
+  Lines read_until(const LineTest& done, Millis timeout = kTimeout);
+  void close_input();  // the engine sees the end of its input
+  // Waits for the exit the test caused, requires status 0, and returns what was not yet read.
+  Lines expect_exit();
+
+  // The command's whole output: what comes before the answer to "isready".
+  Lines ask(std::string_view command);
+  std::string fen();
+  // The position's FEN after the command, with the move played when one is
+  // given (it must be playable); the position stays set.
+  std::string fen_after(const std::string& position, const std::string& move = "");
+
+  // Sends the command and reads up to and including "bestmove".
+  Lines go(const std::string& command, Millis timeout = kTimeout) {
+    EXPECT_TRUE(send(command));
+    return read_until(is_bestmove, timeout);
+  }
+  Lines search(const std::string& position, const std::string& command, Millis timeout = kTimeout) {
+    EXPECT_EQ(ask(position), Lines{});
+    return go(command, timeout);
+  }
+  // Reads while the search runs; a failure when it ends before a line passes done.
+  Lines wait_for(const LineTest& done);
+  // The move and ponder move ("" when none) of the "bestmove" line that ends lines.
+  std::pair<std::string, std::string> best_of(const Lines& lines);
+  // After an ordinary search the board is one move further: the position with its best move played.
+  void expect_played(const std::string& position, const Lines& lines) {
+    const std::string board = fen();
+    EXPECT_EQ(board, fen_after(position, best_of(lines).first)) << "the board after the search of " << position;
+  }
+
+  std::filesystem::path dir;
+  std::time_t started = 0;  // when the engine was started
+
+ private:
+  // Moves what the engine wrote into pending_, waiting up to ms for some; false when nothing came.
+  bool pull(int ms);
+  // The exit status, 128 + signal number when killed; nothing while it runs.
+  std::optional<int> exit_status(Millis timeout);
+
+  pid_t pid_ = -1;
+  int in_ = -1, out_ = -1;  // the engine's standard input and output
+  bool eof_ = false, exited = false;
+  std::string pending_;  // output not yet handed out as lines
+};

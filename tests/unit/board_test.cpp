@@ -1,0 +1,191 @@
+// The board: attack tables against board walks, unusable FEN text, and
+// make/unmake keeping every field and key equal to the from-scratch state.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "board/attacks.h"
+#include "board/bitboard.h"
+#include "board/makemove.h"
+#include "board/position.h"
+#include "movegen/gen.h"
+#include "test_support.h"
+
+namespace {
+
+// Every square over empty, full and random occupancies; the pawn masks from their definition.
+TEST(Board, AttackTablesMatchBoardWalk) {
+  engine_setup();
+  std::mt19937_64 rng(2024);
+  for (int s = 0; s < 64; ++s) {
+    for (int i = 0; i < 300; ++i) {
+      const u64 occ = i == 0 ? 0 : i == 1 ? ~0ULL : rng() & rng();
+      ASSERT_EQ(rook_attacks(s, occ), walk_attacks(ROOK, s, occ)) << s << " " << occ;
+      ASSERT_EQ(bishop_attacks(s, occ), walk_attacks(BISHOP, s, occ)) << s << " " << occ;
+    }
+    for (int k : {KNIGHT, KING}) EXPECT_EQ(PseudoAttacks[k][s], walk_attacks(k, s, 0)) << k << " " << s;
+    for (int c : {WHITE, BLACK}) {
+      EXPECT_EQ(PawnAttacks[c][s], walk_attacks(PAWN, s, 0, c)) << s;
+      u64 file = 0, span = 0;  // the squares ahead on the file and on the neighbouring files
+      for (int r = row_of(s) + (c == WHITE ? -1 : 1); r >= 0 && r < 8; r += c == WHITE ? -1 : 1)
+        for (int f = std::max(file_of(s) - 1, 0); f <= std::min(file_of(s) + 1, 7); ++f)
+          (f == file_of(s) ? file : span) |= SquareBB[r * 8 + f];
+      EXPECT_EQ(ForwardBB[c][s], file) << s;
+      EXPECT_EQ(PawnAttackSpan[c][s], span) << s;
+      EXPECT_EQ(PassedPawnMask[c][s], file | span) << s;
+    }
+  }
+}
+
+TEST(Fen, ImplausibleEnPassantSquareIsDropped) {
+  for (const char* text : {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e5 0 1",    // wrong rank
+                           "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e33 0 1",   // off the board
+                           "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq d3 0 1",    // no pawn passed d3
+                           "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e3 0 1"}) {  // wrong side to move
+    set_position(text);
+    EXPECT_EQ(ep, -1) << text;
+    EXPECT_EQ(hash, scratch_hash()) << text;
+  }
+}
+
+// Text the engine cannot work with yields the start position, without any
+// write outside the board. The material key of a 17th king would lie beyond
+// the key table: such text must be rejected before any key is computed.
+TEST(Fen, UnusableTextGivesStartPosition) {
+  for (const char* text : {
+           "4k3/8/8/8/8/8/8/K3K3 w - - 0 1",               // two white kings
+           "8/8/8/8/8/8/8/4K3 w - - 0 1",                  // no black king
+           "8/8/8/8/8/8/8/8/K7k w - - 0 1",                // king on a 65th square
+           "k7/8/8/8/8/8/8/7K88888888 w - - 0 1",          // more than 64 squares
+           "4k3/8/8/8/8/8/8/4K3 - - 0 1",                  // no side to move
+           "4k3/8/8/8/8/8/8/4K3",                          // nothing after the board
+           "4k3/8/8/8/8/8/8/P3K3 w - - 0 1",               // pawn on the first rank
+           "3pk3/8/8/8/8/8/8/4K3 w - - 0 1",               // pawn on the last rank
+           "4k3/8/8/8/8/8/8/4K2r b - - 0 1",               // side not to move in check
+           "8/8/8/3kK3/8/8/8/8 w - - 0 1",                 // kings next to each other
+           "4k3/8/8/8/8/NNNNNNNN/NNNNNNNN/4K3 w - - 0 1",  // seventeen white men
+           "KKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKK w - - 0 1",
+           "kkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkk w - - 0 1"}) {
+    engine_setup();
+    testing::internal::CaptureStdout();  // the "invalid fen" report
+    std::srand(12345);
+    init_board(text);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(board_fen(), "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq ") << text;
+    EXPECT_TRUE(fifty == 0 && hply == 0) << text;
+    EXPECT_EQ(hash, scratch_hash()) << text;
+    EXPECT_EQ(gMatHash, calculateMaterialHash()) << text;
+    EXPECT_TRUE(wpiece == 2 * 315 + 2 * 325 + 2 * 500 + 1000 && bp == 8) << text;
+  }
+}
+
+// Every position global, and the check information of the current record.
+struct Snapshot {
+  int piece[64], color[64], side, xside, castle, ep, fifty, hply, ply, wking, bking, counters[16];
+  u64 hash, phash, mat_hash, pos[3], my_piece[2][7], check_sq[5], blockers[2], pinners[2];
+  bool operator==(const Snapshot&) const = default;
+};
+
+Snapshot snapshot() {
+  Snapshot s{};
+  s.side = side, s.xside = xside, s.castle = castle, s.ep = ep, s.fifty = fifty, s.hply = hply, s.ply = ply;
+  s.wking = wking_loc, s.bking = bking_loc, s.hash = hash, s.phash = phash, s.mat_hash = gMatHash;
+  const int counters[16] = {wp, wn, wb, wr, wq, bp, bn, bb, br, bq, wpc, bpc, wpawn, bpawn, wpiece, bpiece};
+  std::memcpy(s.counters, counters, sizeof counters);
+  std::memcpy(s.piece, piece, sizeof piece);
+  std::memcpy(s.color, color, sizeof color);
+  std::memcpy(s.pos, Pos, sizeof Pos);
+  std::memcpy(s.my_piece, myPiece, sizeof myPiece);
+  const hist_entry& h = hist_dat[hply];
+  std::memcpy(s.check_sq, h.checkSq, sizeof s.check_sq);
+  std::memcpy(s.blockers, h.blockers, sizeof s.blockers);
+  std::memcpy(s.pinners, h.pinners, sizeof s.pinners);
+  return s;
+}
+
+// The board arrays, bitboards, counters and keys all describe one position.
+// The pawn key holds the pawns, the en-passant square and the castling
+// rights the position was loaded with.
+void expect_consistent(int loaded_castle, const std::string& where) {
+  int n[2][6] = {};
+  u64 pawn_key = hash_castle[loaded_castle] ^ (ep == -1 ? 0 : hash_ep[ep]);
+  for (int s = 0; s < 64; ++s) {
+    ASSERT_EQ(piece[s] == EMPTY, color[s] == EMPTY) << where;
+    for (int c : {WHITE, BLACK})
+      for (int k = PAWN; k <= KING; ++k)
+        ASSERT_EQ((myPiece[c][k] & SquareBB[s]) != 0, color[s] == c && piece[s] == k) << where << " square " << s;
+    if (piece[s] == EMPTY) continue;
+    ++n[color[s]][piece[s]];
+    if (piece[s] == PAWN) pawn_key ^= hash_piece[color[s]][PAWN][s];
+  }
+  for (int c : {WHITE, BLACK})
+    ASSERT_EQ(Pos[c], myPiece[c][PAWN] | myPiece[c][KNIGHT] | myPiece[c][BISHOP] | myPiece[c][ROOK] |
+                          myPiece[c][QUEEN] | myPiece[c][KING]) << where;
+  ASSERT_TRUE(Pos[2] == (Pos[WHITE] | Pos[BLACK]) && myPiece[WHITE][EMPTY] == 0 && myPiece[BLACK][EMPTY] == 0) << where;
+  ASSERT_TRUE(myPiece[WHITE][KING] == SquareBB[wking_loc] && myPiece[BLACK][KING] == SquareBB[bking_loc]) << where;
+  ASSERT_EQ(xside, side ^ 1) << where;
+  // An en-passant square only where a pawn can take: else one position would have two keys.
+  ASSERT_TRUE(ep == -1 || (PawnAttacks[xside][ep] & myPiece[side][PAWN])) << where;
+  const int* w = n[WHITE];
+  const int* b = n[BLACK];
+  const int expected[16] = {w[0], w[1], w[2], w[3], w[4], b[0], b[1], b[2], b[3], b[4],
+                            w[1] + w[2] + w[3] + w[4], b[1] + b[2] + b[3] + b[4], 100 * w[0], 100 * b[0],
+                            315 * w[1] + 325 * w[2] + 500 * w[3] + 1000 * w[4],
+                            315 * b[1] + 325 * b[2] + 500 * b[3] + 1000 * b[4]};
+  const Snapshot now = snapshot();
+  for (int i = 0; i < 16; ++i) ASSERT_EQ(now.counters[i], expected[i]) << where << " counter " << i;
+  ASSERT_EQ(hash, scratch_hash()) << where;
+  ASSERT_EQ(gMatHash, calculateMaterialHash()) << where;
+  ASSERT_EQ(phash, pawn_key) << where;
+}
+
+// Every generated move is made and taken back (or refused) from each
+// position of random games; a null move too when not in check.
+TEST(MakeMove, RandomGamesKeepStateExact) {
+  unsigned seed = 1;
+  for (const char* start : {
+           "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+           "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+           "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+           "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+           "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 1",
+           "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
+           "r3k3/8/8/8/8/8/8/R3K3 w KQkq - 0 1",       // castling rights the board cannot have
+           "r3k2r/8/8/8/8/8/8/R2K3R w KQkq - 0 1",
+           "k7/4P3/8/8/8/NNNNNNNN/8/4K3 w - - 0 1"}) {  // a ninth knight: the next row of the material-key table
+    std::mt19937 rng(seed);
+    for (int g = 0; g < 4; ++g) {
+      set_position(start, seed + g);
+      const int loaded_castle = castle;
+      expect_consistent(loaded_castle, start);
+      for (int p = 0; p < 80; ++p) {
+        const Snapshot before = snapshot();
+        gen();
+        for (const gen_entry& e : level_moves()) {
+          if (makemove(e.m.b)) {
+            ASSERT_TRUE(hply == before.hply + 1 && ply == before.ply + 1);
+            expect_consistent(loaded_castle, board_fen() + " after " + move_text(e.m));
+            if (HasFatalFailure()) return;
+            takeback();
+          }
+          ASSERT_TRUE(snapshot() == before) << board_fen() << " " << move_text(e.m);
+        }
+        if (!in_check(side)) {
+          makenullmove();
+          expect_consistent(loaded_castle, "null move");
+          ASSERT_TRUE(ep == -1 && fifty == 0);
+          takebacknullmove();
+          ASSERT_TRUE(snapshot() == before) << "null move";
+        }
+        if (!play_random_move(rng)) break;
+      }
+    }
+    ++seed;
+  }
+}
+
+}  // namespace
