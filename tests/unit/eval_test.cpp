@@ -51,6 +51,7 @@ int eval_of(const std::string& fen) {
 }
 
 TEST(Eval, MirrorsScoreAlike) {
+  engine_setup();
   for (int i = 0; i < SYM_TEST_PAIRS; ++i) {
     EXPECT_EQ(mirrored(SymTestPosition[2 * i]), SymTestPosition[2 * i + 1]) << i;
     EXPECT_EQ(eval_of(SymTestPosition[2 * i]), eval_of(SymTestPosition[2 * i + 1])) << SymTestPosition[2 * i];
