@@ -2,6 +2,7 @@
 
 #include "board/attacks.h"
 #include "board/position.h"
+#include "search/tt.h"
 
 hist_entry hist_dat[HIST_STACK];
 
@@ -123,6 +124,7 @@ bool makemove(move_bytes m) {
 
   set_side(s ^ 1);
   hash ^= hash_side;
+  prefetch_bucket(hash);
 
   if (attackBB(KingLocation(s), side)) {
     takeback();
@@ -192,6 +194,7 @@ void makenullmove() {
   ++ply;
   set_side(side ^ 1);
   hash ^= hash_side;
+  prefetch_bucket(hash);
   UpdateCheckSq();
 }
 

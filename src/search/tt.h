@@ -33,6 +33,13 @@ extern std::uint32_t pgETSize;
 extern ShelterCacheEntry* kShelterTable;
 extern std::uint32_t ksETSize;
 
+// Starts loading the table entries of a position key while other work goes
+// on: the probes that follow a move would otherwise wait for main memory.
+inline void prefetch_bucket(u64 key) {
+  __builtin_prefetch(&hashREC[key & (TT_size - 1)]);
+  __builtin_prefetch(&ETable[key & (gETSize - 1)]);
+}
+
 void init_ttable(unsigned hash_mb, unsigned eval_hash_mb, unsigned pawn_hash_mb);
 void free_tt();
 void clearHash();
