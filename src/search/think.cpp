@@ -157,7 +157,7 @@ void think(int show) {
   rbeta = 30000;
   ext_corvantis_side = side != WHITE;
 
-  // The report after a book move reads the clock and the count too.
+  // Set before the book is asked: the report after a book move reads them too.
   start_time = get_ms();
   rnodes = 0;
   if (play_book_move()) return;
@@ -173,14 +173,12 @@ void think(int show) {
   ScoreDropExtension2 = NewPvTimeExtension = max_time / 2;
   FailLowTimeExtension = max_time / 4;
 
-  start_time = get_ms();
   stop_time = start_time + max_time;
   // The first searches after the book get a little extra time.
   if (out_of_book >= 1 && out_of_book <= 3 && si.time_available > 120000)
     stop_time += out_of_book == 1 ? max_time / 6 : max_time / 8;
 
   ply = 0;
-  rnodes = 0;
   iscore[0] = 0;
   clear_search_tables();
   age_hash();
@@ -253,9 +251,8 @@ void think(int show) {
         d = next_depth(d);
         continue;
       }
-    } else if (pv_length[0] > 0) {
-      save_line(&best_line);
-      if (show) report_iteration(d, score, mate);
+    } else if (pv_length[0] > 0 && show) {
+      report_iteration(d, score, mate);
     }
 
     // Stop and extension checks.
