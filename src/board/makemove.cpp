@@ -45,6 +45,32 @@ inline void set_side(int s) {
   xside = s ^ 1;
 }
 
+// What a move cannot undo by itself: rights, clocks and keys.
+inline void save_state(hist_entry& h) {
+  h.castle = castle;
+  h.ep = ep;
+  h.fifty = fifty;
+  h.hash = hash;
+  h.phash = phash;
+  h.matHash = gMatHash;
+}
+
+inline void restore_state(const hist_entry& h) {
+  castle = h.castle;
+  ep = h.ep;
+  fifty = h.fifty;
+  hash = h.hash;
+  phash = h.phash;
+  gMatHash = h.matHash;
+}
+
+inline void clear_ep() {
+  if (ep == -1) return;
+  hash ^= hash_ep[ep];
+  phash ^= hash_ep[ep];
+  ep = -1;
+}
+
 }  // namespace
 
 bool makemove(move_bytes m) {
@@ -58,12 +84,7 @@ bool makemove(move_bytes m) {
 
   h.m.b = m;
   h.capture = v;
-  h.castle = castle;
-  h.ep = ep;
-  h.fifty = fifty;
-  h.hash = hash;
-  h.phash = phash;
-  h.matHash = gMatHash;
+  save_state(h);
   ++hply;
   ++ply;
 
@@ -85,11 +106,7 @@ bool makemove(move_bytes m) {
     castle = new_castle;
   }
 
-  if (ep != -1) {
-    hash ^= hash_ep[ep];
-    phash ^= hash_ep[ep];
-    ep = -1;
-  }
+  clear_ep();
   if (m.bits & MF_PUSH2) {
     // Only a double step next to an enemy pawn creates an en-passant square.
     const u64 beside = ((file_of(to) > 0 ? SquareBB[to - 1] : 0) | (file_of(to) < 7 ? SquareBB[to + 1] : 0));
@@ -141,12 +158,7 @@ void takeback() {
   const hist_entry& h = hist_dat[hply];
   const move_bytes& m = h.m.b;
   const int s = side;
-  castle = h.castle;
-  ep = h.ep;
-  fifty = h.fifty;
-  hash = h.hash;
-  phash = h.phash;
-  gMatHash = h.matHash;
+  restore_state(h);
 
   if (m.bits & MF_PROMOTE) {
     piece_remove(m.promote, s, m.to);
@@ -178,17 +190,8 @@ void takeback() {
 
 void makenullmove() {
   hist_entry& h = hist_dat[hply];
-  h.castle = castle;
-  h.ep = ep;
-  h.fifty = fifty;
-  h.hash = hash;
-  h.phash = phash;
-  h.matHash = gMatHash;
-  if (ep != -1) {
-    hash ^= hash_ep[ep];
-    phash ^= hash_ep[ep];
-    ep = -1;
-  }
+  save_state(h);
+  clear_ep();
   fifty = 0;
   ++hply;
   ++ply;
@@ -203,10 +206,5 @@ void takebacknullmove() {
   --ply;
   --hply;
   const hist_entry& h = hist_dat[hply];
-  castle = h.castle;
-  ep = h.ep;
-  fifty = h.fifty;
-  hash = h.hash;
-  phash = h.phash;
-  gMatHash = h.matHash;
+  restore_state(h);
 }
