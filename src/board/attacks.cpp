@@ -68,8 +68,6 @@ void UpdateCheckSq() {
   h.checkSq[QUEEN] = h.checkSq[BISHOP] | h.checkSq[ROOK];
 }
 
-u64 pinned_pieces(int c) { return Pos[c] & hist_dat[hply].blockers[c]; }
-
 u64 discovered_check_candidates() { return Pos[side] & hist_dat[hply].blockers[xside]; }
 
 bool mat_is_draw() { return !(myPiece[WHITE][PAWN] | myPiece[BLACK][PAWN]) && wpiece + bpiece < 326; }

@@ -14,7 +14,6 @@ void get_checker(int c);
 u64 AttacksTo(int sq);  // attackers of both colours, kings included
 u64 slider_blockers(u64 sliders, int ksq, u64* pinners);
 void UpdateCheckSq();   // check information of the current position into hist_dat[hply]
-u64 pinned_pieces(int c);
 u64 discovered_check_candidates();
 bool mat_is_draw();
 bool PawnTo7thRank(move m);

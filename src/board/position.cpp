@@ -139,5 +139,3 @@ u64 calculateMaterialHash() {
       for (int n = 1, count = popCount(myPiece[c][k]); n <= count; ++n) h ^= material_key(c, k, n);
   return h;
 }
-
-int pieceCount(int k, int c) { return k >= PAWN && k <= QUEEN ? *kind_counter[c][k] : 0; }

@@ -46,7 +46,4 @@ u64 scratch_hash();
 u64 calculateMaterialHash();
 
 inline int SidePieces(int c) { return c == WHITE ? wpiece : bpiece; }
-inline u64 PieceColor(int c) { return Pos[c]; }
 inline int KingLocation(int c) { return c == WHITE ? wking_loc : bking_loc; }
-inline u64 Pieces(int c, int k) { return k <= KING ? myPiece[c][k] : 0; }
-int pieceCount(int k, int c);
