@@ -73,7 +73,11 @@ inline void clear_ep() {
 
 }  // namespace
 
-bool makemove(move_bytes m) {
+namespace {
+
+// One body for both entry points; only the search wants the prefetch.
+template <bool Prefetch>
+bool make(move_bytes m) {
   const int from = m.from, to = m.to, s = side;
   const int k = piece[from], v = piece[to];
   hist_entry& h = hist_dat[hply];
@@ -141,7 +145,7 @@ bool makemove(move_bytes m) {
 
   set_side(s ^ 1);
   hash ^= hash_side;
-  prefetch_bucket(hash);
+  if constexpr (Prefetch) prefetch_bucket(hash);
 
   if (attackBB(KingLocation(s), side)) {
     takeback();
@@ -150,6 +154,11 @@ bool makemove(move_bytes m) {
   UpdateCheckSq();
   return true;
 }
+
+}  // namespace
+
+bool makemove(move_bytes m) { return make<false>(m); }
+bool make_and_prefetch(move_bytes m) { return make<true>(m); }
 
 void takeback() {
   set_side(side ^ 1);

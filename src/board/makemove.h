@@ -19,6 +19,10 @@ struct hist_entry {
 extern hist_entry hist_dat[HIST_STACK];
 
 bool makemove(move_bytes m);  // false (position unchanged) when the move is illegal
+// The same for the search: it also starts loading the table entries the new
+// position will probe. Perft does without, since the prefetches would only
+// cost it memory bandwidth.
+bool make_and_prefetch(move_bytes m);
 void takeback();
 void makenullmove();
 void takebacknullmove();

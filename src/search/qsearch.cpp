@@ -47,7 +47,7 @@ int qsearch_in_check(int alpha, int beta, int qdepth, bool pvNode, move hashMove
     const move m = gen_dat[i].m;
     const bool keep_first = qdepth == 0 && searched < 3;
     if (!(m.b.bits & (MF_CAPTURE | MF_PROMOTE)) && !keep_first && see_move(m) < 0) continue;
-    if (!makemove(m.b)) continue;
+    if (!make_and_prefetch(m.b)) continue;
     const int v = -qsearch(-beta, -alpha, qdepth - 2, in_check(side));
     takeback();
     if (si.stop_search) return 0;
@@ -98,7 +98,7 @@ int qsearch(int alpha, int beta, int qdepth, bool inCheck) {
   if (hash_move_playable(hashMove) && (qdepth >= 0 || (hashMove.b.bits & MF_CAPTURE))) {
     gen_hash_move(hashMove);
     const int i = first_move[ply];
-    if (first_move[ply + 1] > i && gen_dat[i].m.u == hashMove.u && makemove(gen_dat[i].m.b)) {
+    if (first_move[ply + 1] > i && gen_dat[i].m.u == hashMove.u && make_and_prefetch(gen_dat[i].m.b)) {
       const move m = gen_dat[i].m;
       hashTried = true;
       const int v = -qsearch(-beta, -alpha, qdepth - 2, in_check(side));
@@ -136,7 +136,7 @@ int qsearch(int alpha, int beta, int qdepth, bool inCheck) {
       }
       if (losing) continue;
     }
-    if (!makemove(m.b)) continue;
+    if (!make_and_prefetch(m.b)) continue;
     const int v = -qsearch(-beta, -alpha, qdepth - 2, special ? in_check(side) : givesCheck);
     takeback();
     if (si.stop_search) return best;
@@ -154,7 +154,7 @@ int qsearch(int alpha, int beta, int qdepth, bool inCheck) {
       const bool isHash = m.u == hashMove.u;
       if (hashTried && isHash) continue;
       if (gen_dat[i].score < HASH_MOVE_SCORE && !isHash && see_move(m) < 0) continue;
-      if (!makemove(m.b)) continue;
+      if (!make_and_prefetch(m.b)) continue;
       const int v = -qsearch(-beta, -alpha, -2, true);
       takeback();
       if (si.stop_search) return best;

@@ -67,7 +67,7 @@ int search_root(int alpha, int beta, int depth, bool inCheck, int checker1, int 
     if (listed(ExcludeMove.moves, ExcludeMove.count, m.u)) continue;
     const bool late = depth < 32 && futility_move_count[depth / 2] <= count;
     const int index = i - first_move[ply];
-    if (!makemove(m.b)) continue;
+    if (!make_and_prefetch(m.b)) continue;
     ++count;
     if (si.elapsed > 1500 && !si.bench) ShowRootMoves(m, index);
     const bool givesCheck = in_check(side);

@@ -38,7 +38,7 @@ int search_cut_check(int alpha, int beta, int depth, int nodeSign) {
   if (hash_move_playable(hashMove)) {
     gen_hash_move(hashMove);
     const int i = first_move[ply];
-    if (first_move[ply + 1] > i && gen_dat[i].m.u == hashMove.u && makemove(gen_dat[i].m.b)) {
+    if (first_move[ply + 1] > i && gen_dat[i].m.u == hashMove.u && make_and_prefetch(gen_dat[i].m.b)) {
       const move m = gen_dat[i].m;
       hashSearched = true;
       moveCount = 1;
@@ -63,7 +63,7 @@ int search_cut_check(int alpha, int beta, int depth, int nodeSign) {
     const move m = gen_dat[i].m;
     if (hashSearched && m.u == hashMove.u) continue;
     const bool late = depth < 32 && moveCount >= futility_move_count[d];
-    if (!makemove(m.b)) continue;
+    if (!make_and_prefetch(m.b)) continue;
     ++moveCount;
     const bool childInCheck = in_check(side);
     const int newDepth = depth - 2 + define_ext(m, depth, childInCheck, side, false);

@@ -60,7 +60,7 @@ bool probcut(int beta, int depth, int nodeSign, int* result) {
   for (int i = first_move[ply]; i < first_move[ply + 1] && searched < 4; ++i) {
     sort(i);
     const move m = gen_dat[i].m;
-    if (!makemove(m.b)) continue;
+    if (!make_and_prefetch(m.b)) continue;
     ++searched;
     const int v = in_check(side) ? -search_cut_check(-rbeta, -rbeta + 1, depth - 8, -nodeSign)
                                  : -search_cut(-rbeta, -rbeta + 1, depth - 8, false, -nodeSign);
@@ -142,7 +142,7 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
     gen_hash_move(hashMove);
     hashTried = true;
     const int i = first_move[ply];
-    if (first_move[ply + 1] > i && gen_dat[i].m.u == hashMove.u && makemove(gen_dat[i].m.b)) {
+    if (first_move[ply + 1] > i && gen_dat[i].m.u == hashMove.u && make_and_prefetch(gen_dat[i].m.b)) {
       const move m = gen_dat[i].m;
       moveCount = 1;
       const bool childInCheck = in_check(side);
@@ -162,7 +162,7 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
       sort(i);
       const move m = gen_dat[i].m;
       if (hashTried && m.u == hashMove.u) continue;
-      if (!makemove(m.b)) continue;
+      if (!make_and_prefetch(m.b)) continue;
       ++moveCount;
       const bool childInCheck = in_check(side);
       const int v = child_search(alpha, depth - 2 + define_ext(m, depth, childInCheck, side, false), childInCheck,
@@ -199,7 +199,7 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
       continue;
 
     const bool seeOk = !givesCheck || capture || see_move(m) >= 0;
-    if (!makemove(m.b)) continue;
+    if (!make_and_prefetch(m.b)) continue;
     ++moveCount;
     const bool childInCheck = castle ? in_check(side) : givesCheck;
     const int ext = (givesCheck && !capture && !seeOk && depth > 3) ? 0 : define_ext(m, depth, childInCheck, side, false);

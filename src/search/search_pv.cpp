@@ -61,7 +61,7 @@ int search_pv(int alpha, int beta, int depth, bool inCheck, int passOn) {
       if (piece[m.b.from] != KING && !dangerous && !givesCheck && moveCount > 3 && late) continue;
     }
     const bool seeOk = !givesCheck || capture || see_move(m) >= 0;
-    if (!makemove(m.b)) continue;
+    if (!make_and_prefetch(m.b)) continue;
     ++moveCount;
     const bool childInCheck = quietish ? givesCheck : in_check(side);
     const int ext = (childInCheck && !capture && !seeOk && depth > 3) ? 0 : define_ext(m, depth, childInCheck, side, true);
