@@ -119,7 +119,7 @@ void report_multipv(int d, int lines, bool show) {
     const pv_store_t& p = PVStore[i];
     std::printf("info depth %d seldepth %d multipv %d score cp %d time %d nodes %" PRId64 " nps %" PRId64 " pv", d,
                 gSelDepth, i + 1, p.score, p.time, p.nodes, nps(p.nodes, p.time));
-    for (int j = 0; j < p.length; ++j) std::printf(" %s", move_str(move{.u = p.moves[j]}.b));
+    for (int j = 0; j < p.length; ++j) std::printf(" %s", move_str(p.moves[j].b));
     std::printf("\n");
   }
 }
@@ -130,7 +130,7 @@ void store_line(int score, int time) {
   p.length = pv_length[0];
   p.time = time;
   p.nodes = rnodes;
-  for (int j = 0; j < p.length; ++j) p.moves[j] = pv[0][j].u;
+  for (int j = 0; j < p.length; ++j) p.moves[j] = pv[0][j];
 }
 
 }  // namespace
@@ -239,7 +239,7 @@ void think(int show) {
         ExcludeMove.moves[ExcludeMove.count++] = pv[0][0].u;
         store_line(score, t);
         // The reported best move is the first line found at this depth.
-        for (int j = 0; j < PVStore[0].length; ++j) pv[0][j].u = PVStore[0].moves[j];
+        for (int j = 0; j < PVStore[0].length; ++j) pv[0][j] = PVStore[0].moves[j];
         pv_length[0] = PVStore[0].length;
         save_line(&best_line);
         if (my_cnt < multi_pv) continue;  // the next line at the same depth

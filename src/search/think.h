@@ -17,9 +17,11 @@ extern int iscore[200];          // score of each completed iteration
 
 constexpr int MAX_MULTI_PV = 300;
 
+// Whole move records, flags included: the first line's first move becomes
+// the best move that is made on the board and printed with its promotion.
 struct pv_store_t {
   std::int64_t nodes;
-  std::uint32_t moves[300];
+  move moves[300];
   int score;
   int length;
   int time;

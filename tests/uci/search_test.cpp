@@ -111,11 +111,15 @@ TEST_F(UciSearch, SearchmovesRestrictTheRootMoves) {
 }
 
 // MultiPV 3: per depth the lines numbered from 1, best first, with different
-// first moves; only the two legal moves when there are no more.
+// first moves; only the two legal moves when there are no more. Where a
+// promotion and a king move lead different lines, each keeps its own kind:
+// the promotion is printed with its piece, and the best move is played as
+// the move it is.
 TEST_F(UciSearch, MultiPVPrintsSortedLinesPerDepth) {
   ask("setoption name MultiPV value 3");
   for (const auto& [position, per_depth] :
-       {std::pair{kStart, 3u}, std::pair{"position fen k7/8/8/8/8/8/r7/K7 w - - 0 1", 2u}}) {
+       {std::pair{kStart, 3u}, std::pair{"position fen k7/8/8/8/8/8/r7/K7 w - - 0 1", 2u},
+        std::pair{"position fen 4k3/1P6/8/8/8/8/6p1/4K3 w - - 0 1", 3u}}) {
     const Lines lines = search(position, "go depth 6");
     const std::vector<Iteration> its = iterations(lines);
     ASSERT_EQ(its.size(), 6 * per_depth) << joined(lines);
@@ -125,9 +129,11 @@ TEST_F(UciSearch, MultiPVPrintsSortedLinesPerDepth) {
       for (std::size_t j = i - rank; j < i; ++j) {
         EXPECT_TRUE(its[j].score >= its[i].score && its[j].pv[0] != its[i].pv[0]) << joined(lines);
       }
+      EXPECT_FALSE(its[i].pv[0] == "b7b8") << joined(lines);
     }
     const Lines& pv = its[its.size() - per_depth].pv;
     EXPECT_EQ(best_of(lines), std::pair(pv[0], pv.size() > 1 ? pv[1] : ""));
+    expect_played(position, lines);
   }
 }
 
