@@ -17,6 +17,7 @@
 #include "book/book.h"
 #include "engine/options.h"
 #include "engine/uci.h"
+#include "movegen/gen.h"
 #include "movegen/movestack.h"
 #include "platform/platform.h"
 #include "search/ordering.h"
@@ -40,6 +41,16 @@ int my_cnt = 0;
 namespace {
 
 constexpr int MAX_ITERATION = 128;
+
+bool has_legal_move() {
+  gen();
+  for (int i = first_move[ply]; i < first_move[ply + 1]; ++i)
+    if (makemove(gen_dat[i].m.b)) {
+      takeback();
+      return true;
+    }
+  return false;
+}
 
 int ScoreDropExtension1, ScoreDropExtension2, NewPvTimeExtension, FailLowTimeExtension;
 
@@ -187,6 +198,9 @@ void think(int show) {
   move iteration_moves[MAX_ITERATION + 1] = {};
   for (int& t : iteration_times) t = -1;
 
+  // Mated or stalemated, the search counts no nodes: a node budget would
+  // never run out.
+  const bool no_legal_move = !has_legal_move();
   get_checker(side);
   const bool in_check_at_root = gchecker1 + gchecker2 != -2;
   const int checker1 = gchecker1, checker2 = gchecker2;
@@ -256,7 +270,7 @@ void think(int show) {
     }
 
     // Stop and extension checks.
-    if (si.nodes != 0 && si.nodes <= rnodes) break;
+    if (si.nodes != 0 && (si.nodes <= rnodes || no_legal_move)) break;
     const int t = iteration_times[d];
     const int s = iscore[d];
     if (d > 11 && si.ponder && s >= -500 && s <= 500 && t > (stop_time - start_time - t) * 3 / 2) {

@@ -62,15 +62,17 @@ TEST_F(UciSearch, SearchesWithoutAMoveAnswerTheNullMove) {
   EXPECT_TRUE(lines.size() == 2 && matches(lines[0], "info depth 0 score cp ~") && lines[1] == "bestmove 0000")
       << joined(lines);
   EXPECT_EQ(fen(), kStartFen);
-  for (const std::string position : {"position startpos moves f2f3 e7e5 g2g4 d8h4",  // mated
-                                     "position fen k7/8/1Q6/8/8/8/8/7K b - - 0 1"}) {  // stalemated
-    const std::string board = fen_after(position);
-    const Lines none = go("go depth 4");
-    ASSERT_GE(none.size(), 3u) << joined(none);
-    EXPECT_TRUE(matches(none[none.size() - 3], "info time # nodes #")) << joined(none);
-    EXPECT_EQ(Lines(none.end() - 2, none.end()), (Lines{"info string no legal move", "bestmove 0000"}));
-    EXPECT_EQ(fen(), board);
-  }
+  // A node budget ends these searches too, though they count no nodes.
+  for (const char* command : {"go depth 4", "go nodes 1000"})
+    for (const std::string position : {"position startpos moves f2f3 e7e5 g2g4 d8h4",  // mated
+                                       "position fen k7/8/1Q6/8/8/8/8/7K b - - 0 1"}) {  // stalemated
+      const std::string board = fen_after(position);
+      const Lines none = go(command);
+      ASSERT_GE(none.size(), 3u) << joined(none);
+      EXPECT_TRUE(matches(none[none.size() - 3], "info time # nodes #")) << joined(none);
+      EXPECT_EQ(Lines(none.end() - 2, none.end()), (Lines{"info string no legal move", "bestmove 0000"}));
+      EXPECT_EQ(fen(), board);
+    }
 }
 
 TEST_F(UciSearch, MatesAreReportedInMoves) {
