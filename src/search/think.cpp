@@ -282,7 +282,8 @@ void think(int show) {
         stop_time += t * 3 / 2;
       }
     }
-    if (si.mate > 0 && mate != 0 && std::abs(mate) == si.mate && d > 1) break;
+    // A shorter mate than asked for ends the search as well.
+    if (si.mate > 0 && mate != 0 && std::abs(mate) <= si.mate && d > 1) break;
     if (!si.infinite && !si.ponder) {
       if (t >= hard_limit) break;
       if (d > 11 && mate >= -3 && mate <= 3 && mate != 0) break;

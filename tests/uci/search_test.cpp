@@ -79,6 +79,7 @@ TEST_F(UciSearch, MatesAreReportedInMoves) {
   // Position, command, mate distance, and the only mating move or "" when there are several.
   for (const auto& [setup, command, mate, move] : {
            std::tuple{"3k4/8/4K3/8/8/8/8/R7 w - - 0 1", "go mate 2", 2, "a1c1"},  // the rook cuts the king off first
+           std::tuple{"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "go mate 3", 1, "a1a8"},  // a shorter mate ends it too
            std::tuple{"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "go depth 12", 1, "a1a8"},
            std::tuple{"k7/8/8/8/2K5/8/8/6Q1 w - - 0 1", "go depth 12", 4, ""},
            std::tuple{"7k/8/6K1/8/8/8/8/R7 b - - 0 1", "go depth 12", -1, "h8g8"}}) {  // the only move walks into Ra8#
