@@ -73,12 +73,14 @@ const std::vector<BoardCopy>& positions() {
   return all;
 }
 
-// Every evaluation computed from scratch: all three caches emptied before each pass.
-void BM_EvalFresh(benchmark::State& state) {
+// One evaluation of every position per pass, the evaluation cache emptied
+// before each pass. Keeping the pawn and shelter caches is the search's usual
+// case: the pawn structure is known, the position itself is new.
+void BM_Eval(benchmark::State& state, bool keep_pawn_caches) {
   const std::vector<BoardCopy>& all = positions();
   for (auto _ : state) {
     state.PauseTiming();
-    clear_eval_caches(true, true, true);
+    clear_eval_caches(true, !keep_pawn_caches, !keep_pawn_caches);
     state.ResumeTiming();
     for (const BoardCopy& c : all) {
       put(c);
@@ -87,23 +89,7 @@ void BM_EvalFresh(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(all.size()));
 }
-BENCHMARK(BM_EvalFresh);
-
-// The search's usual case: the pawn structure and shelters are cached, the
-// position itself is new.
-void BM_EvalPawnsCached(benchmark::State& state) {
-  const std::vector<BoardCopy>& all = positions();
-  for (auto _ : state) {
-    state.PauseTiming();
-    clear_eval_caches(true, false, false);
-    state.ResumeTiming();
-    for (const BoardCopy& c : all) {
-      put(c);
-      benchmark::DoNotOptimize(eval());
-    }
-  }
-  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(all.size()));
-}
-BENCHMARK(BM_EvalPawnsCached);
+BENCHMARK_CAPTURE(BM_Eval, fresh, false);
+BENCHMARK_CAPTURE(BM_Eval, pawns_cached, true);
 
 }  // namespace
