@@ -71,10 +71,6 @@ inline void clear_ep() {
   ep = -1;
 }
 
-}  // namespace
-
-namespace {
-
 // One body for both entry points; only the search wants the prefetch.
 template <bool Prefetch>
 bool make(move_bytes m) {
