@@ -6,7 +6,6 @@
 #include "engine/diagnostics.h"
 #include "engine/startup.h"
 #include "engine/uci.h"
-#include "movegen/gen.h"
 #include "platform/platform.h"
 #include "search/think.h"
 
@@ -63,10 +62,7 @@ void bench() {
   // A machine fast enough to need no time at all still gets a finite speed.
   const double seconds = (total_ms > 0 ? total_ms : 1) / 1000.0;
   std::printf("t_time_ms = %0.0f, t_nodes = %0.0f, ave_nps = %0.0f\n\n", total_ms, total_nodes, total_nodes / seconds);
-  init_board(spos);
-  ply = 0;
-  gen();
-  root_hply = hply;
+  set_start_position();
   si.bench = false;
   max_time = 14400000;
   max_depth = 128;

@@ -85,6 +85,10 @@ void init_engine() {
   GenInit();
   init_ttable(OptionUci.hash_mb, OptionUci.eval_hash_mb, OptionUci.pawn_hash_mb);
   init_hash();
+  set_start_position();
+}
+
+void set_start_position() {
   init_board(spos);
   ply = 0;
   gen();

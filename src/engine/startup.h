@@ -7,3 +7,6 @@ extern char ENG_NAME_VER[256];   // name and version for "id name"
 void program_header();
 void GenInit();
 void init_engine();  // the whole start-up, up to the command loop
+// A new game from the start position, with its root move list ready for the
+// move texts of "position".
+void set_start_position();

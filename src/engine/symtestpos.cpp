@@ -8,7 +8,6 @@
 #include "engine/uci.h"
 #include "eval/eval.h"
 #include "eval/symtest_positions.h"
-#include "movegen/gen.h"
 
 void symtestpos() {
   static int scores[2 * SYM_TEST_PAIRS];
@@ -25,9 +24,7 @@ void symtestpos() {
   }
   std::printf("Total=%d, Correct=%d, Mistake=%d, Correct=%d%%\n", SYM_TEST_PAIRS, correct, SYM_TEST_PAIRS - correct,
               correct * 100 / SYM_TEST_PAIRS);
-  init_board(spos);
-  ply = 0;
-  gen();
+  set_start_position();
   max_time = 14400000;
   max_depth = 128;
 }

@@ -14,7 +14,6 @@
 #include "engine/options.h"
 #include "engine/startup.h"
 #include "eval/eval.h"
-#include "movegen/gen.h"
 #include "platform/platform.h"
 #include "search/search_tables.h"
 #include "search/think.h"
@@ -81,11 +80,8 @@ void execute(char* line) {
   } else if (std::strcmp(line, "ucinewgame") == 0) {
     log_printf(">> %s\n", line);
     if (Searching) return;
-    init_board(spos);
+    set_start_position();
     out_of_book = 0;
-    // Move texts are resolved against the root list, which must be this position's.
-    gen();
-    root_hply = hply;
   } else if (std::strcmp(line, "eval") == 0) {
     std::printf("evalscore cp %d\n", eval());
   } else if (std::strcmp(line, "fen") == 0) {
