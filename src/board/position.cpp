@@ -1,5 +1,6 @@
 #include "board/position.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "board/attacks.h"
@@ -33,10 +34,31 @@ u64 material_key(int c, int k, int n) { return (&materialHash[0][0][0])[(c * 6 +
 
 }  // namespace
 
+namespace {
+
+int runtime_draw() { return std::rand() & 0x7FFF; }
+
+// The classic rand() formula written out, so that its draws are the same on
+// every system whatever its runtime's rand() does.
+std::uint32_t fixed_state;
+int fixed_draw() {
+  fixed_state = fixed_state * 214013u + 2531011u;
+  return static_cast<int>((fixed_state >> 16) & 0x7FFF);
+}
+
+int (*draw15)() = runtime_draw;
+
+}  // namespace
+
+void fixed_key_draws(bool on) {
+  fixed_state = 1;
+  draw15 = on ? fixed_draw : runtime_draw;
+}
+
 // Five draws of 15 bits each; only the low four bits of the last survive.
 u64 rand64() {
   u64 r = 0;
-  for (int i = 0; i < 5; ++i) r ^= static_cast<u64>(std::rand() & 0x7FFF) << (15 * i);
+  for (int i = 0; i < 5; ++i) r ^= static_cast<u64>(draw15()) << (15 * i);
   return r;
 }
 

@@ -30,6 +30,11 @@ extern u64 hash_castle[16];
 extern u64 materialHash[2][6][8];  // addressed flat: (c * 6 + k) * 8 + n - 1
 
 u64 rand64();
+// The keys normally come from the runtime's rand(), seeded from the clock.
+// With fixed draws on they come from a generator of the same shape restarted
+// from a fixed seed: "bench" uses it so that its node count is a signature,
+// the same on every run and every system.
+void fixed_key_draws(bool on);
 void init_hash();
 void init_materials();
 void init_board(const char* fen_text);   // new keys, cleared tables

@@ -48,6 +48,7 @@ const char* const BTestPosition[30] = {
 
 void bench() {
   double total_ms = 0, total_nodes = 0;
+  fixed_key_draws(true);
   for (const char* position : BTestPosition) {
     init_board(position);
     si.fixed_time = true;
@@ -62,6 +63,7 @@ void bench() {
   // A machine fast enough to need no time at all still gets a finite speed.
   const double seconds = (total_ms > 0 ? total_ms : 1) / 1000.0;
   std::printf("t_time_ms = %0.0f, t_nodes = %0.0f, ave_nps = %0.0f\n\n", total_ms, total_nodes, total_nodes / seconds);
+  fixed_key_draws(false);
   set_start_position();
   si.bench = false;
   max_time = 14400000;

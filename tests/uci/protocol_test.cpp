@@ -128,6 +128,19 @@ TEST_F(UciProtocol, PerftListsEachMoveThenASummary) {
   EXPECT_TRUE(refused.size() == 1 && refused[0].starts_with("info string ")) << joined(refused);
 }
 
+// The bench's node count is a signature: the same on every run and system,
+// also after a game has drawn other keys, and the engine ends in the start position.
+TEST_F(UciProtocol, BenchPrintsItsSignature) {
+  EXPECT_EQ(ask("position startpos moves e2e4"), Lines{});
+  for (int run = 0; run < 2; ++run) {
+    ASSERT_TRUE(send("bench"));
+    const Lines lines = read_until(starts("t_time_ms"), Millis(600000));
+    EXPECT_TRUE(matches(lines.back(), "t_time_ms = #, t_nodes = 3300739, ave_nps = #")) << lines.back();
+    EXPECT_EQ(read_line(), "");
+  }
+  EXPECT_EQ(fen(), kStartFen);
+}
+
 // The whole log of a dialogue that switches logging on, off and on again.
 TEST_F(UciProtocol, LogRecordsTheDialogue) {
   ask("position startpos moves e2e4");
