@@ -4,10 +4,12 @@
 Games are played from a set of start positions with the engine's own best
 moves, each searched with a random kind of "go" (depth, nodes, movetime,
 clocks, infinite, ponder, mate, searchmoves), with "stop", "ponderhit" and
-"isready" at random moments and option changes in between. It checks that
-every "go" gets exactly one "bestmove", that the best move, the ponder move
-and the last principal variation are playable, and that the engine never
-hangs, crashes or reports a sanitizer error. Run it against the sanitizer
+"isready" at random moments and option changes in between; clocks are often
+empty or overdrawn. It checks that every "go" gets exactly one "bestmove"
+within its own limit plus a margin (for an infinite or ponder search, from
+the "stop" or "ponderhit"), that the best move, the ponder move and the last
+principal variation are playable, and that the engine never hangs, crashes
+or reports a sanitizer error. Run it against the sanitizer
 build for the most value:
 
     tools/uci_search_fuzz.py build/asan/corvantis --seconds 300 --seed 7
@@ -48,28 +50,44 @@ OPTION_CHANGES = [
 ]
 
 
+# How long a search may take beyond its own limit before its missing answer
+# counts as a hang: generous, for the sanitizer build on a loaded machine.
+MARGIN_S = 5.0
+# A depth or node search has no time limit of its own; these are small ones.
+UNTIMED_S = 60.0
+
+
+def clock(r):
+    """A clock reading, often empty or overdrawn as GUIs with a margin send them."""
+    return r.choice([r.randint(1, 3000), r.randint(1, 3000), r.randint(1, 50), 0, -r.randint(1, 100)])
+
+
 def random_go(r, moves):
+    """A "go" command and its own time limit in seconds (None: it waits for "stop")."""
     kind = r.random()
     if kind < 0.25:
-        cmd = "go depth %d" % r.randint(1, 9)
+        cmd, limit = "go depth %d" % r.randint(1, 9), UNTIMED_S
     elif kind < 0.40:
-        cmd = "go nodes %d" % r.randint(1, 20000)
+        cmd, limit = "go nodes %d" % r.randint(1, 20000), UNTIMED_S
     elif kind < 0.55:
-        cmd = "go movetime %d" % r.randint(1, 80)
+        t = r.choice([r.randint(1, 80), 0])
+        cmd, limit = "go movetime %d" % t, t / 1000
     elif kind < 0.75:
-        t = r.randint(1, 3000)
-        cmd = "go wtime %d btime %d winc %d binc %d" % (t, t, r.choice([0, 0, 10, 100]), r.choice([0, 10]))
+        w, b = clock(r), clock(r)
+        cmd = "go wtime %d btime %d winc %d binc %d" % (w, b, r.choice([0, 0, 10, 100]), r.choice([0, 10]))
         if r.random() < 0.5:
-            cmd += " movestogo %d" % r.randint(1, 40)
+            cmd += " movestogo %d" % r.choice([r.randint(1, 40), 1])
+        limit = max(w, b, 0) / 1000
     elif kind < 0.80:
-        cmd = "go infinite"
+        cmd, limit = "go infinite", None
     elif kind < 0.85:
-        cmd = r.choice(["go mate %d" % r.randint(1, 4), "go depth 0", "go nodes 1", "go movetime 0"])
+        cmd, limit = r.choice([("go mate %d" % r.randint(1, 4), None), ("go depth 0", UNTIMED_S),
+                               ("go nodes 1", UNTIMED_S), ("go movetime 0", 0.0)])
     else:
-        cmd = "go ponder wtime %d btime %d" % (r.randint(100, 2000), r.randint(100, 2000))
+        cmd, limit = "go ponder wtime %d btime %d" % (r.randint(100, 2000), r.randint(100, 2000)), None
     if moves and r.random() < 0.1:
         cmd += " searchmoves " + " ".join(moves[-2:])
-    return cmd
+    return cmd, limit
 
 
 class Failure(Exception):
@@ -100,12 +118,17 @@ class Engine:
         line, self.pending = self.pending.split(b"\n", 1)
         return line.decode(errors="replace")
 
-    def read_until(self, done, timeout=30):
+    def read_until(self, done, timeout=30, deadline=None):
+        """Lines up to the first that passes done; a failure when a line takes
+        longer than timeout or all of them longer than the deadline (a time)."""
         lines = []
         while True:
-            line = self.read_line(timeout)
+            wait = timeout if deadline is None else min(timeout, max(0.0, deadline - time.time()))
+            line = self.read_line(wait)
             if line is None:
-                raise Failure("no answer (hang or exit); last lines: %r" % lines[-5:])
+                late = deadline is not None and time.time() >= deadline
+                raise Failure("%s; last lines: %r" % ("no answer by the deadline" if late else "no answer (hang or exit)",
+                                                      lines[-5:]))
             lines.append(line)
             if done(line):
                 return lines
@@ -135,15 +158,21 @@ def play_game(engine, r):
         if r.random() < 0.28:
             engine.send(r.choice(OPTION_CHANGES)(r))
         engine.expect_playable(base, moves, "the game so far")
-        cmd = random_go(r, moves)
+        cmd, limit = random_go(r, moves)
         engine.send(cmd)
         searches += 1
-        if any(word in cmd for word in ("infinite", "ponder", "mate")):  # these wait for the GUI
+        if limit is None:  # these wait for the GUI
             time.sleep(r.random() * 0.2)
             if r.random() < 0.3:
                 engine.send("isready")
-            engine.send("ponderhit" if "ponder" in cmd and r.random() < 0.5 else "stop")
-        lines = engine.read_until(lambda line: line.startswith("bestmove"))
+            if "ponder" in cmd and r.random() < 0.5:
+                engine.send("ponderhit")  # from here the search runs on its clock
+                limit = max(int(word) for word in cmd.split()[3:7:2]) / 1000
+            else:
+                engine.send("stop")
+                limit = 0.0
+        deadline = time.time() + limit + MARGIN_S
+        lines = engine.read_until(lambda line: line.startswith("bestmove"), deadline=deadline)
         extra = engine.ask("")
         if any(line.startswith("bestmove") for line in extra):
             raise Failure("two answers to %s" % cmd)

@@ -2,7 +2,15 @@
 
 const entry_t entry_none = {};
 
-BookFile open_book(const char* name) { return BookFile(std::fopen(name, "rb")); }
+// A name that opens but cannot be read (a directory, say) counts as missing:
+// its first read fails with an error, where an empty file just ends.
+BookFile open_book(const char* name) {
+  BookFile file(std::fopen(name, "rb"));
+  if (!file) return file;
+  if (std::fgetc(file.get()) == EOF && std::ferror(file.get())) return nullptr;
+  std::rewind(file.get());
+  return file;
+}
 
 int int_from_file(std::FILE* f, int n, std::uint64_t* value) {
   *value = 0;

@@ -25,7 +25,7 @@ struct FileCloser {
 };
 using BookFile = std::unique_ptr<std::FILE, FileCloser>;
 
-BookFile open_book(const char* name);  // empty when the file cannot be opened
+BookFile open_book(const char* name);  // empty when the file cannot be opened or read
 
 // Reads n bytes big-endian into *value: 0 on success, 1 at end of file.
 int int_from_file(std::FILE* f, int n, std::uint64_t* value);

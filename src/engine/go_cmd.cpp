@@ -1,4 +1,6 @@
 // The "go" command: read the limits, allot the time, search, report.
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,14 +22,13 @@ namespace {
 
 constexpr int MAX_DEPTH = 128;
 constexpr int MAX_CLOCK_MS = 1000000000;  // larger clock values are clamped so time arithmetic cannot overflow
+constexpr int NO_CLOCK = INT_MIN;          // "wtime"/"btime" not given; any given value is clamped above it
 
-int clock_value(const char* text) {
-  const int v = text_to_int(text);
-  return v > MAX_CLOCK_MS ? MAX_CLOCK_MS : v;
-}
+int clock_value(const char* text) { return std::clamp(text_to_int(text), -MAX_CLOCK_MS, MAX_CLOCK_MS); }
 
 struct GoLimits {
-  int wtime = -1, btime = -1, winc = -1, binc = -1, movestogo = -1, movetime = -1, depth = -1, mate = -1;
+  int wtime = NO_CLOCK, btime = NO_CLOCK;
+  int winc = -1, binc = -1, movestogo = -1, movetime = -1, depth = -1, mate = -1;
   bool infinite = false, ponder = false;
 };
 
@@ -158,11 +159,14 @@ void uci_go(const char* line) {
     max_depth = g.depth < MAX_DEPTH ? g.depth : MAX_DEPTH;
   }
 
-  const int own_time = side == BLACK ? g.btime : g.wtime;
+  // A clock that is given but empty or overdrawn is the most urgent clock
+  // of all, not "no clock": it gets the shortest allotment.
+  const int own_clock = side == BLACK ? g.btime : g.wtime;
+  const int own_time = own_clock == NO_CLOCK ? -1 : std::max(own_clock, 1);
   const int own_inc = side == BLACK ? g.binc : g.winc;
   if (g.movestogo < 0 && own_time >= 1) ext_time_control_type = 2;
   si.time_available = own_time;
-  if (g.movetime > 0) {
+  if (g.movetime >= 0) {
     ext_time_control_type = 3;
     max_time = si.time_available = g.movetime;
   } else if (own_time < 1) {
@@ -182,8 +186,10 @@ void uci_go(const char* line) {
   }
   Searching = true;
   if (g.depth == 0) {
-    // Only the quiescence score; the poll inside it must see a fresh search.
+    // Only the quiescence score; the poll inside it must see a fresh search,
+    // which "stop" and the limits may end at once.
     si.stop_search = false;
+    si.iteration_done = true;
     start_time = get_ms();
     stop_time = start_time + max_time;
     ext_max_tt = max_time;

@@ -20,6 +20,7 @@ struct SearchControl {
   bool fixed_time;
   bool infinite;
   bool stop_search;        // unwind at once
+  bool iteration_done;     // a first iteration has completed: only then may a limit or "stop" end the search
   bool ponder_enabled;     // the "Ponder" option
   bool stop_requested;     // "stop", or "ponderhit" after the ponder budget
 };

@@ -175,6 +175,7 @@ void think(int show) {
 
   ++out_of_book;
   si.stop_search = false;
+  si.iteration_done = false;
 
   // Clock values reach 10^9 ms: percentages are taken in 64 bits.
   const int hard_limit =
@@ -223,6 +224,7 @@ void think(int show) {
     }
     const int score = search_root(ralpha, rbeta, 2 * d, in_check_at_root, checker1, checker2);
     if (si.stop_search || score == -30000) break;
+    si.iteration_done = true;
 
     iscore[d] = score;
     si.score_history[hply] = score;

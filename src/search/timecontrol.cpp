@@ -38,6 +38,8 @@ void CheckUserInputandTime() {
   if (si.stop_search) return;
   const bool no_limit = si.infinite || si.ponder;
   if (si.poll_input) eventCheck();
+  // The first iteration always completes, so that every search has a move to play.
+  if (!si.iteration_done) return;
   if (si.stop_requested || (si.nodes != 0 && si.nodes <= rnodes)) {
     si.stop_search = true;
     return;

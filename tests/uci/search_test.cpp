@@ -57,6 +57,36 @@ TEST_F(UciSearch, LimitsEndTheSearch) {
   EXPECT_TRUE(summary(lines).nodes > 0 && summary(lines).nodes <= 56 + 256) << joined(lines);
 }
 
+// An empty or overdrawn own clock, a zero move time and a one-node budget
+// are the shortest searches, never endless ones: each answers soon after its
+// first iteration, which always completes, with a playable move.
+TEST_F(UciSearch, EmptyClocksAnswerAfterTheFirstIteration) {
+  const std::string position = "position fen r1b1r1k1/pp4bp/5np1/2qPB3/8/6NP/PPP1Q1B1/R4R1K w - - 0 1";
+  // Only a search without the own clock is infinite: it waits for "stop".
+  ASSERT_EQ(ask(position), Lines{});
+  ASSERT_TRUE(send("go btime 0"));
+  EXPECT_FALSE(any_starts(read_for(Millis(300), is_bestmove), "bestmove"));
+  ASSERT_TRUE(send("stop"));
+  read_until(is_bestmove);
+  // The node budget comes last: it stays in force for later searches.
+  for (const char* command : {"go wtime 0 btime 1000", "go wtime -50 btime 1000 winc 100 binc 100",
+                              "go wtime 0 btime 0 winc 0 binc 0", "go wtime 0 btime 5000 movestogo 1",
+                              "go movetime 0", "go infinite", "go nodes 1"}) {
+    ASSERT_EQ(ask(position), Lines{});
+    const auto sent = std::chrono::steady_clock::now();
+    ASSERT_TRUE(send(command));
+    // Even "stop" at once leaves the first iteration to complete.
+    if (std::string_view(command) == "go infinite") {
+      ASSERT_TRUE(send("stop"));
+    }
+    const Lines lines = read_until(is_bestmove, Millis(1500));
+    const auto took = std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - sent);
+    ASSERT_TRUE(!lines.empty() && is_bestmove(lines.back())) << command << " took " << took.count() << " ms";
+    EXPECT_TRUE(any_starts(lines, "info depth 1 ")) << command << "\n" << joined(lines);
+    expect_played(position, lines);
+  }
+}
+
 TEST_F(UciSearch, SearchesWithoutAMoveAnswerTheNullMove) {
   const Lines lines = search(kStart, "go depth 0");  // the quiescence score only
   EXPECT_TRUE(lines.size() == 2 && matches(lines[0], "info depth 0 score cp ~") && lines[1] == "bestmove 0000")

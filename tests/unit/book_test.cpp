@@ -175,9 +175,11 @@ TEST_F(BookProbe, KeyIsFoundAtTheStartMiddleAndEndOfTheFile) {
     EXPECT_EQ(p.result, 0);
     EXPECT_EQ(p.out, "");
   }
-  const std::string missing = path + ".missing";
-  OptionSet("BookFilename", missing.c_str());
-  EXPECT_EQ(probe().out, "info string opening book " + missing + " is missing!!\n");
+  // A name that cannot be read as a book, a directory among them, is missing.
+  for (const std::string& missing : {path + ".missing", std::filesystem::path(path).parent_path().string()}) {
+    OptionSet("BookFilename", missing.c_str());
+    EXPECT_EQ(probe().out, "info string opening book " + missing + " is missing!!\n");
+  }
   const std::string bytes = encode_book({at_start("e2e4", 1), at_start("d2d4", 100)});
   use_bytes(bytes.substr(0, bytes.size() - 3));  // a truncated last entry ends the candidates
   EXPECT_EQ(probe().out.find("d2d4"), std::string::npos);

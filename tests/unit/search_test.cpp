@@ -195,6 +195,14 @@ TEST_F(TimeControl, PollStopsAtLimitsUnlessInfiniteOrPondering) {
     return si.stop_search;
   };
   stop_time = get_ms() - 1;  // the soft limit
+  // Nothing ends a first iteration: every search must have a move to report.
+  si.iteration_done = false;
+  si.nodes = rnodes = 1000;
+  si.stop_requested = true;
+  EXPECT_FALSE(stops());
+  si.nodes = 0;
+  si.stop_requested = false;
+  si.iteration_done = true;
   EXPECT_TRUE(stops());
   for (bool* flag : {&si.infinite, &si.ponder}) {
     *flag = true;
