@@ -190,18 +190,18 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
     const move m = gen_dat[i].m;
     if (hashTried && m.u == hashMove.u) continue;
 
-    const bool castle = m.b.bits & MF_CASTLE;
+    const bool castling = m.b.bits & MF_CASTLE;
     const bool capture = m.b.bits & MF_CAPTURE;
-    const bool givesCheck = !castle && MoveGivesCheck(m);
+    const bool givesCheck = !castling && MoveGivesCheck(m);
     const bool late = depth < 32 && moveCount >= futility_move_count[d];
-    if (best >= -29799 && !castle && !givesCheck && !capture && !PawnTo7thRank(m) &&
+    if (best >= -29799 && !castling && !givesCheck && !capture && !PawnTo7thRank(m) &&
         prunable(m, depth, moveCount, late, alpha, staticEval))
       continue;
 
     const bool seeOk = !givesCheck || capture || see_move(m) >= 0;
     if (!make_and_prefetch(m.b)) continue;
     ++moveCount;
-    const bool childInCheck = castle ? in_check(side) : givesCheck;
+    const bool childInCheck = castling ? in_check(side) : givesCheck;
     const int ext = (givesCheck && !capture && !seeOk && depth > 3) ? 0 : define_ext(m, depth, childInCheck, side, false);
     const int newDepth = depth - 2 + ext;
 
