@@ -24,6 +24,7 @@ constexpr u64 constFileMAGIC[8] = {
     0x0804020100804020ULL, 0x0402010080402010ULL, 0x0201008040201008ULL, 0x0100804020100804ULL,
 };
 
+// clang-format off
 // Indexed by file - rank + 7 (files and ranks counted from 1).
 constexpr u64 constDiagA1H8MAGIC[16] = {
     0, 0,
@@ -43,6 +44,7 @@ constexpr u64 constDiagA8H1MAGIC[16] = {
     0x0010101010101010ULL, 0x0008080808080808ULL,
     0, 0, 0,
 };
+// clang-format on
 
 // File and rank 1..8 to a single-bit set, or 0 off the board.
 u64 bit_at(int file, int rank) {

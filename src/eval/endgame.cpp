@@ -17,6 +17,7 @@ struct KnownConfig {
   bool either_side;   // also entered with the colours swapped
 };
 
+// clang-format off
 constexpr KnownConfig known_configs[] = {
     {"K", "K", BareKings, false},
     {"KN", "K", LoneMinor, true},
@@ -47,6 +48,7 @@ constexpr KnownConfig known_configs[] = {
     {"KBN", "K", BishopKnightMate, true},
     {"KQ", "KR", QueenVsRook, true},
 };
+// clang-format on
 
 // The material key of one side's men.
 u64 side_key(int c, const char* men) {
@@ -62,6 +64,7 @@ u64 side_key(int c, const char* men) {
 
 // By the square of the king being mated, for a light-squared bishop: the
 // light corners a8 and h1 are the goal.
+// clang-format off
 constexpr int kbnk_light_tab[64] = {
     200,  150,  100,  50,  -50,  -100, -150, -200,
     150,  100,  50,   30,  -30,  -50,  -100, -150,
@@ -84,6 +87,7 @@ constexpr int corner_scores[64] = {
     90,  70, 60, 50, 50, 60, 70, 90,
     100, 90, 80, 70, 70, 80, 90, 100,
 };
+// clang-format on
 
 // By the distance between the kings.
 constexpr int close_distance_bonus[8] = {0, 0, 100, 80, 60, 40, 20, 10};

@@ -6,6 +6,7 @@ int Pst[6][64][2];
 int BackwardPawn[64];
 
 // Constant tables, White's view, rank 8 first.
+// clang-format off
 const int bishop_pcsq_op_tab[64] = {
      -34,  -25,  -22,  -20,  -20,  -19,  -22,  -33,
      -15,   -6,   -3,   -8,   -3,  -10,  -11,  -13,
@@ -86,6 +87,7 @@ const int king_pcsq_en_tab[64] = {
      -67,  -37,  -18,   -1,   -7,  -13,  -31,  -65,
      -96,  -66,  -45,  -34,  -36,  -48,  -67,  -95,
 };
+// clang-format on
 
 namespace {
 
