@@ -15,6 +15,7 @@
 #include "movegen/movestack.h"
 #include "platform/platform.h"
 #include "search/search.h"
+#include "search/search_tables.h"
 #include "search/think.h"
 #include "search/timecontrol.h"
 
@@ -79,7 +80,7 @@ bool read_limits(char* params, GoLimits* g, int* recognised) {
     if (std::strcmp(word, "movestogo") == 0) {
       if (char* value = next_word(&rest)) {
         g->movestogo = text_to_int(value);
-        ext_time_control_type = 1;
+        ext_time_control_type = TC_MOVES_TO_GO;
         ++*recognised;
       }
     } else if (std::strcmp(word, "depth") == 0) {
@@ -89,7 +90,7 @@ bool read_limits(char* params, GoLimits* g, int* recognised) {
         return false;
       }
       g->depth = text_to_int(value);
-      ext_time_control_type = 4;
+      ext_time_control_type = TC_DEPTH;
       ++*recognised;
     } else if (std::strcmp(word, "movetime") == 0) {
       char* value = next_word(&rest);
@@ -138,7 +139,7 @@ void uci_go(const char* line) {
   si.mate = -1;
   si.ponder = false;
   si.ponder_time = 0;
-  ext_time_control_type = 0;
+  ext_time_control_type = TC_NONE;
   si.infinite = false;
   si.stop_requested = false;
   si.time_available = 0;
@@ -164,10 +165,10 @@ void uci_go(const char* line) {
   const int own_clock = side == BLACK ? g.btime : g.wtime;
   const int own_time = own_clock == NO_CLOCK ? -1 : std::max(own_clock, 1);
   const int own_inc = side == BLACK ? g.binc : g.winc;
-  if (g.movestogo < 0 && own_time >= 1) ext_time_control_type = 2;
+  if (g.movestogo < 0 && own_time >= 1) ext_time_control_type = TC_CLOCK;
   si.time_available = own_time;
   if (g.movetime >= 0) {
-    ext_time_control_type = 3;
+    ext_time_control_type = TC_MOVE_TIME;
     max_time = si.time_available = g.movetime;
   } else if (own_time < 1) {
     max_time = si.time_available = 6000000;
@@ -193,7 +194,7 @@ void uci_go(const char* line) {
     start_time = get_ms();
     stop_time = start_time + max_time;
     ext_max_tt = max_time;
-    std::printf("info depth 0 score cp %d\n", qsearch(-30000, 30000, 0, false));
+    std::printf("info depth 0 score cp %d\n", qsearch(-MATE_VALUE, MATE_VALUE, 0, false));
     Searching = false;
     std::printf("bestmove 0000\n");
     return;

@@ -35,9 +35,9 @@ constexpr ClampedOption clamped_options[] = {
     {"KnightValueOp", &OptionValues::knight_value_op, 200, 500},
     {"KnightValueEn", &OptionValues::knight_value_en, 200, 500},
     {"UCI_Elo", &OptionValues::elo, 1000, 2800},
-    {"InsufficientMaterialScore", &OptionValues::insufficient_material_score, -29800, 29800},
-    {"FiftyMoveScore", &OptionValues::fifty_move_score, -29800, 29800},
-    {"StaleMateScore", &OptionValues::stalemate_score, -29800, 29800},
+    {"InsufficientMaterialScore", &OptionValues::insufficient_material_score, -MATE_BOUND, MATE_BOUND},
+    {"FiftyMoveScore", &OptionValues::fifty_move_score, -MATE_BOUND, MATE_BOUND},
+    {"StaleMateScore", &OptionValues::stalemate_score, -MATE_BOUND, MATE_BOUND},
     {"TimeBufferMilliSec", &OptionValues::time_buffer, 0, 1000},
     {"MultiPV", &OptionValues::multi_pv, 1, 300},
 };

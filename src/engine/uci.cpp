@@ -24,7 +24,7 @@ SearchMoves SearchInput;
 bool Searching = false;
 int max_depth = 128;
 int max_time = 14400000;
-int ext_time_control_type = 0;
+TimeControl ext_time_control_type = TC_NONE;
 
 namespace {
 

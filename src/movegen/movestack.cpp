@@ -18,12 +18,12 @@ bool reaches_last_rank(int to, int bits) { return (bits & MF_PAWN) && (side == W
 
 // Killers of this level and of the level two above (same side to move).
 int killer_score(std::uint32_t u) {
-  if (u == mkiller1[ply].m.u) return 9999000;
-  if (ply >= 2 && u == mkiller1[ply - 2].m.u) return 9998500;
-  if (u == killer1[ply].m.u) return 9995500;
-  if (ply >= 2 && u == killer1[ply - 2].m.u) return 9995400;
-  if (u == killer2[ply].m.u) return 9995300;
-  if (ply >= 2 && u == killer2[ply - 2].m.u) return 9995200;
+  if (u == mkiller1[ply].m.u) return MATE_KILLER_SCORE;
+  if (ply >= 2 && u == mkiller1[ply - 2].m.u) return MATE_KILLER_UP2_SCORE;
+  if (u == killer1[ply].m.u) return KILLER1_SCORE;
+  if (ply >= 2 && u == killer1[ply - 2].m.u) return KILLER1_UP2_SCORE;
+  if (u == killer2[ply].m.u) return KILLER2_SCORE;
+  if (ply >= 2 && u == killer2[ply - 2].m.u) return KILLER2_UP2_SCORE;
   return 0;
 }
 
@@ -46,19 +46,15 @@ void gen_push(int from, int to, int bits) {
   gen_entry& g = push_entry(from, to, bits);
   const int victim = piece[to];
   if (victim != EMPTY) {
-    const int mover = piece[from];
-    const int s = see(from, to);
-    if (s > 0) g.score = 9997000 + piece_value[victim] - piece_value[mover];
-    else if (s == 0) g.score = 9996000 + piece_value[victim] - mover;
-    else g.score = 9994000 + piece_value[victim] - piece_value[mover];
+    g.score = capture_score(see(from, to), victim, piece[from]);
   } else if (bits == (MF_PAWN | MF_EP | MF_CAPTURE)) {
-    g.score = 9996000;
+    g.score = EVEN_CAPTURE_SCORE;
   } else if (int k = killer_score(g.m.u)) {
     g.score = k;
   } else if (hply >= 1 && g.m.u == counterMove[hist_dat[hply - 1].m.b.from][hist_dat[hply - 1].m.b.to].m.u) {
-    g.score = 9995100;
+    g.score = COUNTER_MOVE_SCORE;
   } else if (bits & MF_CASTLE) {
-    g.score = 9995600;
+    g.score = CASTLING_SCORE;
   } else {
     g.score = history_of(g.m);
   }
@@ -83,8 +79,8 @@ void gen_push_qsearch(int from, int to, int bits) {
   }
   gen_entry& g = push_entry(from, to, bits);
   const int victim = piece[to], mover = piece[from];
-  if (victim != EMPTY) g.score = seeValues[victim] > seeValues[mover] ? 9997000 + piece_value[victim] - piece_value[mover] : 0;
-  else g.score = (bits & MF_EP) ? 9996000 : 0;
+  if (victim != EMPTY) g.score = seeValues[victim] > seeValues[mover] ? capture_score(1, victim, mover) : 0;
+  else g.score = (bits & MF_EP) ? EVEN_CAPTURE_SCORE : 0;
 }
 
 void gen_promote_qsearch(int from, int to, int bits) {
@@ -98,7 +94,7 @@ void gen_push_king_evade(int from, int to, int bits) {
   const int victim = piece[to];
   if (victim != EMPTY) {
     // The king cannot take a defended piece: such captures are dropped at once.
-    if (see(from, to) >= 1) g.score = 9997000 + piece_value[victim];
+    if (see(from, to) >= 1) g.score = capture_score(1, victim, KING);
     else --first_move[ply + 1];
   } else if (int k = killer_score(g.m.u)) {
     g.score = k;

@@ -15,7 +15,7 @@ bool decided_on_entry(int alpha, int beta, int depth, int* score) {
     *score = eval();
     return true;
   }
-  if (depth < 2) {
+  if (depth < ONE_PLY) {
     *score = qsearch(alpha, beta, 0, false);
     return true;
   }

@@ -4,6 +4,7 @@
 #include "board/makemove.h"
 #include "board/position.h"
 #include "movegen/movestack.h"
+#include "search/search_tables.h"
 #include "search/see.h"
 
 namespace {
@@ -45,11 +46,7 @@ void qssort(int i) {
   for (int j = i; j < first_move[ply + 1]; ++j) {
     gen_entry& g = gen_dat[j];
     if (g.score != 0) continue;
-    const int e = see_move(g.m);
-    const int victim = piece_value[piece[g.m.b.to]], mover = piece[g.m.b.from];
-    if (e > 0) g.score = 9997000 + victim - piece_value[mover];
-    else if (e == 0) g.score = 9996000 + victim - mover;
-    else g.score = 9994000 + victim - piece_value[mover];
+    g.score = capture_score(see_move(g.m), piece[g.m.b.to], piece[g.m.b.from]);
   }
   sort(i);
 }
@@ -72,7 +69,7 @@ void update_killers(move m, int score, move previous) {
     killer2[ply] = killer1[ply];
     killer1[ply].m = m;
   }
-  if (score >= 29800) mkiller1[ply].m = m;
+  if (score >= MATE_BOUND) mkiller1[ply].m = m;
 }
 
 void HistoryScoreInit() {

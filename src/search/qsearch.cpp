@@ -18,7 +18,7 @@
 
 namespace {
 
-int losing_capture_mark(move m) { return 9994000 + piece_value[piece[m.b.to]] - piece_value[piece[m.b.from]]; }
+int losing_capture_mark(move m) { return capture_score(-1, piece[m.b.to], piece[m.b.from]); }
 
 // Raises best and alpha by v; true when v reaches beta (stored, caller returns v).
 bool improve(move m, int v, int beta, int qdepth, bool pvNode, int* best, int* alpha) {
@@ -48,7 +48,7 @@ int qsearch_in_check(int alpha, int beta, int qdepth, bool pvNode, move hashMove
     const bool keep_first = qdepth == 0 && searched < 3;
     if (!(m.b.bits & (MF_CAPTURE | MF_PROMOTE)) && !keep_first && see_move(m) < 0) continue;
     if (!make_and_prefetch(m.b)) continue;
-    const int v = -qsearch(-beta, -alpha, qdepth - 2, in_check(side));
+    const int v = -qsearch(-beta, -alpha, qdepth - ONE_PLY, in_check(side));
     takeback();
     if (si.stop_search) return 0;
     ++searched;
@@ -101,7 +101,7 @@ int qsearch(int alpha, int beta, int qdepth, bool inCheck) {
     if (first_move[ply + 1] > i && gen_dat[i].m.u == hashMove.u && make_and_prefetch(gen_dat[i].m.b)) {
       const move m = gen_dat[i].m;
       hashTried = true;
-      const int v = -qsearch(-beta, -alpha, qdepth - 2, in_check(side));
+      const int v = -qsearch(-beta, -alpha, qdepth - ONE_PLY, in_check(side));
       takeback();
       if (si.stop_search) return best;
       if (improve(m, v, beta, qdepth, pvNode, &best, &alpha)) return v;
@@ -110,12 +110,12 @@ int qsearch(int alpha, int beta, int qdepth, bool inCheck) {
   if (si.stop_search) return best;
 
   // From the fifth quiescence ply on, only recaptures on the last move's square.
-  const int lastTo = qdepth < -7 ? hist_dat[hply - 1].m.b.to : -1;
+  const int lastTo = qdepth <= -4 * ONE_PLY ? hist_dat[hply - 1].m.b.to : -1;
   if (lastTo >= 0 && piece[lastTo] != KING) gen_caps_last_sq(lastTo);
   else gen_caps();
   if (follow_pv) sort_pv();
 
-  const bool beingMated = standPat + 100 < -29799;
+  const bool beingMated = standPat + 100 <= -MATE_BOUND;
   for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
     qssort(i);
     const move m = gen_dat[i].m;
@@ -137,7 +137,7 @@ int qsearch(int alpha, int beta, int qdepth, bool inCheck) {
       if (losing) continue;
     }
     if (!make_and_prefetch(m.b)) continue;
-    const int v = -qsearch(-beta, -alpha, qdepth - 2, special ? in_check(side) : givesCheck);
+    const int v = -qsearch(-beta, -alpha, qdepth - ONE_PLY, special ? in_check(side) : givesCheck);
     takeback();
     if (si.stop_search) return best;
     if (improve(m, v, beta, qdepth, pvNode, &best, &alpha)) return v;
@@ -155,7 +155,7 @@ int qsearch(int alpha, int beta, int qdepth, bool inCheck) {
       if (hashTried && isHash) continue;
       if (gen_dat[i].score < HASH_MOVE_SCORE && !isHash && see_move(m) < 0) continue;
       if (!make_and_prefetch(m.b)) continue;
-      const int v = -qsearch(-beta, -alpha, -2, true);
+      const int v = -qsearch(-beta, -alpha, -ONE_PLY, true);
       takeback();
       if (si.stop_search) return best;
       if (improve(m, v, beta, 0, pvNode, &best, &alpha)) return v;

@@ -29,7 +29,7 @@ void sort_pv() {
   follow_pv = false;
   for (int i = first_move[ply]; i < first_move[ply + 1]; ++i)
     if (gen_dat[i].m.u == pv[0][ply].u) {
-      gen_dat[i].score = 10000000;
+      gen_dat[i].score = PV_MOVE_SCORE;
       follow_pv = true;
       return;
     }
@@ -65,18 +65,18 @@ int search_root(int alpha, int beta, int depth, bool inCheck, int checker1, int 
     const move m = gen_dat[i].m;
     if (SearchInput.count > 0 && !listed(SearchInput.moves, SearchInput.count, m.u)) continue;
     if (listed(ExcludeMove.moves, ExcludeMove.count, m.u)) continue;
-    const bool late = depth < 32 && futility_move_count[depth / 2] <= count;
+    const bool late = depth < 16 * ONE_PLY && futility_move_count[depth / ONE_PLY] <= count;
     const int index = i - first_move[ply];
     if (!make_and_prefetch(m.b)) continue;
     ++count;
     if (si.elapsed > 1500 && !si.bench) ShowRootMoves(m, index);
     const bool givesCheck = in_check(side);
-    const int newDepth = depth - 2 + define_ext(m, depth, givesCheck, side, true);
+    const int newDepth = depth - ONE_PLY + define_ext(m, depth, givesCheck, side, true);
 
     int reducedDepth = 0;
-    if (!givesCheck && (!(m.b.bits & (MF_CAPTURE | MF_PROMOTE)) || late) && newDepth > 5 && count >= 9) {
-      const int r = std::max(2 * reduction_table[1][std::min(depth / 2, 63)][std::min(count, 63)], 2);
-      reducedDepth = std::max(newDepth - r, 2);
+    if (!givesCheck && (!(m.b.bits & (MF_CAPTURE | MF_PROMOTE)) || late) && newDepth >= 3 * ONE_PLY && count >= 9) {
+      const int r = std::max(ONE_PLY * reduction_table[1][std::min(depth / ONE_PLY, 63)][std::min(count, 63)], ONE_PLY);
+      reducedDepth = std::max(newDepth - r, ONE_PLY);
     }
     const int score = best == WORST_SCORE ? -search_pv(-beta, -alpha, newDepth, givesCheck, 0)
                                           : pv_child_search(alpha, beta, newDepth, givesCheck, reducedDepth);
@@ -87,7 +87,7 @@ int search_root(int alpha, int beta, int depth, bool inCheck, int checker1, int 
 
   if (si.stop_search) return 0;
   if (count == 0) {
-    if (ExcludeMove.count > 0) return -30001;
+    if (ExcludeMove.count > 0) return ROOT_MOVES_EXHAUSTED;
     return inCheck ? ply - MATE_VALUE : draw_score(OptionUci.stalemate_score);
   }
   // A single evasion needs little thought.

@@ -43,7 +43,7 @@ int search_cut_check(int alpha, int beta, int depth, int nodeSign) {
       hashSearched = true;
       moveCount = 1;
       const bool childInCheck = in_check(side);
-      const int newDepth = depth - 2 + define_ext(m, depth, childInCheck, side, false);
+      const int newDepth = depth - ONE_PLY + define_ext(m, depth, childInCheck, side, false);
       const int v = childInCheck ? -search_cut_check(-alpha - 1, -alpha, newDepth, -nodeSign)
                                  : -search_cut(-alpha - 1, -alpha, newDepth, false, -nodeSign);
       takeback();
@@ -57,23 +57,23 @@ int search_cut_check(int alpha, int beta, int depth, int nodeSign) {
   else gen_evade();
   if (follow_pv) sort_pv();
 
-  const int d = depth / 2;
+  const int d = depth / ONE_PLY;
   for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
     pick(i, hashMove);
     const move m = gen_dat[i].m;
     if (hashSearched && m.u == hashMove.u) continue;
-    const bool late = depth < 32 && moveCount >= futility_move_count[d];
+    const bool late = depth < 16 * ONE_PLY && moveCount >= futility_move_count[d];
     if (!make_and_prefetch(m.b)) continue;
     ++moveCount;
     const bool childInCheck = in_check(side);
-    const int newDepth = depth - 2 + define_ext(m, depth, childInCheck, side, false);
+    const int newDepth = depth - ONE_PLY + define_ext(m, depth, childInCheck, side, false);
 
     int v;
     if (childInCheck) {
       v = -search_cut_check(-alpha - 1, -alpha, newDepth, -nodeSign);
-    } else if (depth >= 6 && moveCount >= 6 && (!(m.b.bits & (MF_CAPTURE | MF_PROMOTE)) || late)) {
-      const int r = std::max(2 * reduction_table[0][std::min(d, 63)][std::min(moveCount, 63)], 2);
-      v = -search_cut(-alpha - 1, -alpha, std::max(newDepth - r, 2), true, -nodeSign);
+    } else if (depth >= 3 * ONE_PLY && moveCount >= 6 && (!(m.b.bits & (MF_CAPTURE | MF_PROMOTE)) || late)) {
+      const int r = std::max(ONE_PLY * reduction_table[0][std::min(d, 63)][std::min(moveCount, 63)], ONE_PLY);
+      v = -search_cut(-alpha - 1, -alpha, std::max(newDepth - r, ONE_PLY), true, -nodeSign);
       if (v > alpha) v = -search_cut(-alpha - 1, -alpha, newDepth, true, -nodeSign);
     } else {
       v = -search_cut(-alpha - 1, -alpha, newDepth, true, -nodeSign);

@@ -34,20 +34,22 @@ int child_search(int alpha, int depth, bool childInCheck, bool allowNull, int no
 bool null_move_cuts(int alpha, int beta, int depth, int staticEval, int nodeSign, int* result) {
   const int margin = staticEval - beta;
   const int bonus = margin > 95 ? 3 : margin / 32;
-  const int reduction = ((48 * depth + 384) >> 8) + bonus;
-  const int nullDepth = depth - 2 * reduction;
+  const int reduction = ((48 * depth + 384) >> 8) + bonus;  // in plies
+  const int nullDepth = depth - ONE_PLY * reduction;
   first_move[ply + 1] = first_move[ply];
   const bool savedFollow = follow_pv;
   makenullmove();
-  const int v = nullDepth <= 1 ? -qsearch(-beta, -alpha, 0, false) : -search_cut(-beta, -alpha, nullDepth, false, -nodeSign);
+  const int v =
+      nullDepth < ONE_PLY ? -qsearch(-beta, -alpha, 0, false) : -search_cut(-beta, -alpha, nullDepth, false, -nodeSign);
   takebacknullmove();
   if (si.stop_search) return false;
   follow_pv = savedFollow;
   if (v < beta) return false;
   *result = v > MATE_BOUND ? beta : v;  // an unproven mate is not returned
-  if (depth < 24) return true;
+  if (depth < 12 * ONE_PLY) return true;
   // Deep enough to be worth verifying with the same side to move.
-  const int w = nullDepth <= 1 ? qsearch(alpha, beta, 0, false) : search_cut(alpha, beta, nullDepth, false, nodeSign);
+  const int w =
+      nullDepth < ONE_PLY ? qsearch(alpha, beta, 0, false) : search_cut(alpha, beta, nullDepth, false, nodeSign);
   return w >= beta;
 }
 
@@ -62,8 +64,8 @@ bool probcut(int beta, int depth, int nodeSign, int* result) {
     const move m = gen_dat[i].m;
     if (!make_and_prefetch(m.b)) continue;
     ++searched;
-    const int v = in_check(side) ? -search_cut_check(-rbeta, -rbeta + 1, depth - 8, -nodeSign)
-                                 : -search_cut(-rbeta, -rbeta + 1, depth - 8, false, -nodeSign);
+    const int v = in_check(side) ? -search_cut_check(-rbeta, -rbeta + 1, depth - 4 * ONE_PLY, -nodeSign)
+                                 : -search_cut(-rbeta, -rbeta + 1, depth - 4 * ONE_PLY, false, -nodeSign);
     takeback();
     if (si.stop_search) return false;
     if (v >= rbeta) {
@@ -77,10 +79,10 @@ bool probcut(int beta, int depth, int nodeSign, int* result) {
 // Quiet moves that can hardly raise alpha are skipped without being made.
 bool prunable(move m, int depth, int moveCount, bool late, int alpha, int staticEval) {
   if (late) return true;
-  const int d = depth > 125 ? 63 : depth / 2;
-  const int predicted = depth - 2 - 2 * reduction_table[0][d][std::min(moveCount, 63)];
+  const int d = std::min(depth / ONE_PLY, 63);
+  const int predicted = depth - ONE_PLY - ONE_PLY * reduction_table[0][d][std::min(moveCount, 63)];
   if (predicted <= 0) return (near_zero(alpha) && staticEval + 150 <= alpha) || see_move(m) < 0;
-  const int p = predicted / 2;
+  const int p = predicted / ONE_PLY;
   if (p > 6) return false;
   if (near_zero(alpha) && staticEval + 150 + 100 * p <= alpha) return true;
   return p <= 3 && see_move(m) < 0;
@@ -106,30 +108,32 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
 
   const int staticEval = eval();
 
-  if (depth <= 7 && near_zero(alpha)) {
-    const int margin = razor_margin[depth / 2];
+  if (depth < 4 * ONE_PLY && near_zero(alpha)) {
+    const int margin = razor_margin[depth / ONE_PLY];
     if (staticEval + margin <= alpha) {
-      if (depth == 2) return qsearch(alpha, beta, 0, false);
+      if (depth == ONE_PLY) return qsearch(alpha, beta, 0, false);
       const int r = alpha - margin;
       const int v = qsearch(r, r + 1, 0, false);
       if (v <= r) return v;
     }
   }
 
-  if (depth <= 13 && near_zero(beta) && staticEval - futility_margin(depth) >= beta && SidePieces(side))
+  if (depth < 7 * ONE_PLY && near_zero(beta) && staticEval - futility_margin(depth) >= beta && SidePieces(side))
     return staticEval;
 
   int result;
-  if (OptionUci.null_move && allowNull && near_zero(beta) && depth >= 4 && SidePieces(side) && staticEval >= beta &&
+  if (OptionUci.null_move && allowNull && near_zero(beta) && depth >= 2 * ONE_PLY && SidePieces(side) &&
+      staticEval >= beta &&
       null_move_cuts(alpha, beta, depth, staticEval, nodeSign, &result))
     return result;
   if (si.stop_search) return 0;
 
-  if (depth >= 10 && allowNull && beta >= -29799 && beta <= 29799 && probcut(beta, depth, nodeSign, &result))
+  if (depth >= 5 * ONE_PLY && allowNull && beta > -MATE_BOUND && beta < MATE_BOUND &&
+      probcut(beta, depth, nodeSign, &result))
     return result;
   if (si.stop_search) return 0;
 
-  if (nodeSign != -1 && !hashMove.u && depth >= 16 && staticEval >= beta - 200) {
+  if (nodeSign != -1 && !hashMove.u && depth >= 8 * ONE_PLY && staticEval >= beta - 200) {
     search_cut(alpha, beta, depth / 2, false, nodeSign);
     hashMove = pv[ply][ply];
   }
@@ -146,8 +150,8 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
       const move m = gen_dat[i].m;
       moveCount = 1;
       const bool childInCheck = in_check(side);
-      const int v = child_search(alpha, depth - 2 + define_ext(m, depth, childInCheck, side, false), childInCheck,
-                                 false, nodeSign);
+      const int v = child_search(alpha, depth - ONE_PLY + define_ext(m, depth, childInCheck, side, false),
+                                 childInCheck, false, nodeSign);
       takeback();
       if (si.stop_search) return 0;
       if (null_window_result(m, v, depth, alpha, &best, previous)) return v;
@@ -165,8 +169,8 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
       if (!make_and_prefetch(m.b)) continue;
       ++moveCount;
       const bool childInCheck = in_check(side);
-      const int v = child_search(alpha, depth - 2 + define_ext(m, depth, childInCheck, side, false), childInCheck,
-                                 false, nodeSign);
+      const int v = child_search(alpha, depth - ONE_PLY + define_ext(m, depth, childInCheck, side, false),
+                                 childInCheck, false, nodeSign);
       takeback();
       if (si.stop_search) return 0;
       if (v > best) {
@@ -183,7 +187,7 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
   // Stage 3: the rest, pruned and reduced.
   gen_rest();
   if (follow_pv) sort_pv();
-  const int d = depth / 2;
+  const int d = depth / ONE_PLY;
   for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
     if (hashTried) sort(i);
     else pick(i, hashMove);
@@ -193,8 +197,8 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
     const bool castling = m.b.bits & MF_CASTLE;
     const bool capture = m.b.bits & MF_CAPTURE;
     const bool givesCheck = !castling && MoveGivesCheck(m);
-    const bool late = depth < 32 && moveCount >= futility_move_count[d];
-    if (best >= -29799 && !castling && !givesCheck && !capture && !PawnTo7thRank(m) &&
+    const bool late = depth < 16 * ONE_PLY && moveCount >= futility_move_count[d];
+    if (best > -MATE_BOUND && !castling && !givesCheck && !capture && !PawnTo7thRank(m) &&
         prunable(m, depth, moveCount, late, alpha, staticEval))
       continue;
 
@@ -202,17 +206,17 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
     if (!make_and_prefetch(m.b)) continue;
     ++moveCount;
     const bool childInCheck = castling ? in_check(side) : givesCheck;
-    const int ext = (givesCheck && !capture && !seeOk && depth > 3) ? 0 : define_ext(m, depth, childInCheck, side, false);
-    const int newDepth = depth - 2 + ext;
+    const bool unsafe_check = givesCheck && !capture && !seeOk && depth >= 2 * ONE_PLY;
+    const int ext = unsafe_check ? 0 : define_ext(m, depth, childInCheck, side, false);
+    const int newDepth = depth - ONE_PLY + ext;
 
     int v;
-    const bool reduce = !childInCheck && moveCount >= 3 && depth >= 6 &&
+    const bool reduce = !childInCheck && moveCount >= 3 && depth >= 3 * ONE_PLY &&
                         (!(m.b.bits & (MF_CAPTURE | MF_PROMOTE)) || late ||
                          staticEval + piece_value[hist_dat[hply - 1].capture] <= alpha);
     if (reduce) {
-      const int dd = depth > 125 ? 63 : d;
-      const int r = std::max(2 * reduction_table[0][dd][std::min(moveCount, 63)], 2);
-      v = -search_cut(-alpha - 1, -alpha, std::max(newDepth - r, 2), true, -nodeSign);
+      const int r = std::max(ONE_PLY * reduction_table[0][std::min(d, 63)][std::min(moveCount, 63)], ONE_PLY);
+      v = -search_cut(-alpha - 1, -alpha, std::max(newDepth - r, ONE_PLY), true, -nodeSign);
       if (v > alpha) v = -search_cut(-alpha - 1, -alpha, newDepth, true, -nodeSign);
     } else {
       v = child_search(alpha, newDepth, childInCheck, true, nodeSign);

@@ -26,8 +26,9 @@ int search_pv(int alpha, int beta, int depth, bool inCheck, int passOn) {
   move hashMove;
   int ttScore;
   lookUpH(depth, &ttScore, &hashMove);  // only the move is used here
-  if (!hashMove.u && depth >= 6) {
-    if (search_pv(alpha, beta, depth - 4, inCheck, passOn) <= alpha) search_pv(-30000, beta, depth - 4, inCheck, passOn);
+  if (!hashMove.u && depth >= 3 * ONE_PLY) {
+    if (search_pv(alpha, beta, depth - 2 * ONE_PLY, inCheck, passOn) <= alpha)
+      search_pv(-MATE_VALUE, beta, depth - 2 * ONE_PLY, inCheck, passOn);
     hashMove = pv[ply][ply];
   }
 
@@ -47,13 +48,13 @@ int search_pv(int alpha, int beta, int depth, bool inCheck, int passOn) {
   const int alphaEntry = alpha;
   int best = WORST_SCORE;
   int moveCount = 0;
-  const int d = depth / 2;
+  const int d = depth / ONE_PLY;
   for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
     pick(i, hashMove);
     const move m = gen_dat[i].m;
     const bool capture = m.b.bits & MF_CAPTURE;
     const bool quietish = !(m.b.bits & (MF_CASTLE | MF_EP | MF_PROMOTE)) && !inCheck;
-    const bool late = depth < 32 && moveCount >= futility_move_count[d];
+    const bool late = depth < 16 * ONE_PLY && moveCount >= futility_move_count[d];
     bool givesCheck = false;
     if (quietish) {
       givesCheck = MoveGivesCheck(m);
@@ -64,14 +65,15 @@ int search_pv(int alpha, int beta, int depth, bool inCheck, int passOn) {
     if (!make_and_prefetch(m.b)) continue;
     ++moveCount;
     const bool childInCheck = quietish ? givesCheck : in_check(side);
-    const int ext = (childInCheck && !capture && !seeOk && depth > 3) ? 0 : define_ext(m, depth, childInCheck, side, true);
-    const int newDepth = depth - 2 + ext;
+    const bool unsafe_check = childInCheck && !capture && !seeOk && depth >= 2 * ONE_PLY;
+    const int ext = unsafe_check ? 0 : define_ext(m, depth, childInCheck, side, true);
+    const int newDepth = depth - ONE_PLY + ext;
 
     int reducedDepth = 0;
-    if (!childInCheck && moveCount >= 4 && depth >= 6 && (!(m.b.bits & (MF_CAPTURE | MF_PROMOTE)) || late)) {
+    if (!childInCheck && moveCount >= 4 && depth >= 3 * ONE_PLY && (!(m.b.bits & (MF_CAPTURE | MF_PROMOTE)) || late)) {
       // A late move is always reduced by at least one ply, never below depth 2.
       const int r = get_lmr(true, depth, moveCount);
-      reducedDepth = std::max(newDepth - (r > 1 ? r : 2), 2);
+      reducedDepth = std::max(newDepth - std::max(r, ONE_PLY), ONE_PLY);
     }
     const int v = best == WORST_SCORE ? -search_pv(-beta, -alpha, newDepth, childInCheck, 0)
                                       : pv_child_search(alpha, beta, newDepth, childInCheck, reducedDepth);

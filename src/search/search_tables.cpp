@@ -38,9 +38,9 @@ void ResetSearch() {
 }
 
 int get_lmr(bool pv_node, int depth, int move_number) {
-  const int d = depth > 125 ? 63 : depth / 2;
+  const int d = depth / ONE_PLY < 63 ? depth / ONE_PLY : 63;
   const int m = move_number < 63 ? move_number : 63;
-  return 2 * reduction_table[pv_node][d][m];
+  return ONE_PLY * reduction_table[pv_node][d][m];
 }
 
 int value_to_mate(int score) {
@@ -86,14 +86,14 @@ void update_pv(move m, int p) {
 
 // Called after m has been made: side_to_move is the opponent of the mover.
 int define_ext(move m, int depth, bool gives_check, int side_to_move, bool pv_node) {
-  if (gives_check && pv_node) return 2;
+  if (gives_check && pv_node) return ONE_PLY;
   const int origin_row = side_to_move == BLACK ? 7 - row_of(m.b.from) : row_of(m.b.from);
-  if (piece[m.b.to] == PAWN && origin_row == 5) return 2;
+  if (piece[m.b.to] == PAWN && origin_row == 5) return ONE_PLY;
   if (pv_node && (m.b.bits & MF_CAPTURE) && hist_dat[hply - 1].capture != PAWN) {
     const int pawns = side_to_move == BLACK ? bp : wp;
     const int pieces = side_to_move == BLACK ? bpc : wpc;
-    if (pawns >= 1 && pieces <= 1) return 2;
+    if (pawns >= 1 && pieces <= 1) return ONE_PLY;
   }
-  if (gives_check && depth <= 3) return 2;
+  if (gives_check && depth < 2 * ONE_PLY) return ONE_PLY;
   return 0;
 }

@@ -1,14 +1,19 @@
 // What all node searches share: depth unit, score constants, the principal
 // variation table, pruning and reduction tables, extensions and draw rules.
+//
+// Depths count half plies: a child is searched at depth - ONE_PLY plus its
+// extension (0 or ONE_PLY), and every depth threshold is written in plies.
 #pragma once
 
 #include "board/types.h"
 #include "movegen/move.h"
 
-constexpr int ONE_PLY = 2;  // depths count half plies
+constexpr int ONE_PLY = 2;
+// A side mated at ply p scores p - MATE_VALUE; no score lies beyond
+// ±MATE_VALUE, which is therefore also the bound of an open window.
 constexpr int MATE_VALUE = 30000;
 constexpr int MATE_BOUND = 29800;  // beyond this a score is a mate score
-constexpr int WORST_SCORE = -10000000;
+constexpr int WORST_SCORE = -10000000;  // the best score of a move loop before its first move
 
 extern move pv[MAX_PLY][MAX_PLY];  // row p holds the line from ply p, starting in column p
 extern int pv_length[MAX_PLY];
@@ -21,7 +26,7 @@ extern int reduction_table[2][64][64];  // [pv][depth in plies][move number], in
 void initSearch();
 void ResetSearch();
 int get_lmr(bool pv_node, int depth, int move_number);
-inline int futility_margin(int depth) { return futility_value * depth / 2; }
+inline int futility_margin(int depth) { return futility_value * depth / ONE_PLY; }
 int value_to_mate(int score);
 int reps();
 int repeat_value();

@@ -32,7 +32,7 @@ std::int64_t rnodes = 0;
 int gSelDepth = 0;
 int ext_corvantis_side = 0;
 bool follow_pv = false;
-int ralpha = -30000, rbeta = 30000;
+int ralpha = -MATE_VALUE, rbeta = MATE_VALUE;
 int iscore[200];
 ExcludedMoves ExcludeMove;
 pv_store_t PVStore[MAX_MULTI_PV];
@@ -164,8 +164,8 @@ void SortByPvScore(int n, pv_store_t* store) {
 void think(int show) {
   const bool extend_ok = !si.infinite && !si.ponder && !si.fixed_time;
   if (OptionUci.limit_strength) RandomizeEvalFeatures();
-  ralpha = -30000;
-  rbeta = 30000;
+  ralpha = -MATE_VALUE;
+  rbeta = MATE_VALUE;
   ext_corvantis_side = side != WHITE;
 
   // Set before the book is asked: the report after a book move reads them too.
@@ -219,11 +219,11 @@ void think(int show) {
     gSelDepth = 0;
     follow_pv = true;
     if (multi_pv > 1) {
-      ralpha = -30000;
-      rbeta = 30000;
+      ralpha = -MATE_VALUE;
+      rbeta = MATE_VALUE;
     }
-    const int score = search_root(ralpha, rbeta, 2 * d, in_check_at_root, checker1, checker2);
-    if (si.stop_search || score == -30000) break;
+    const int score = search_root(ralpha, rbeta, d * ONE_PLY, in_check_at_root, checker1, checker2);
+    if (si.stop_search || score == -MATE_VALUE) break;  // stopped, or mated at the root
     si.iteration_done = true;
 
     iscore[d] = score;
@@ -244,7 +244,7 @@ void think(int show) {
         ExcludeMove.count = 0;
         my_cnt = 0;
       } else if (pv_length[0] == 0) {
-        if (score == -30001) {
+        if (score == ROOT_MOVES_EXHAUSTED) {
           // Fewer legal root moves than lines asked for: report what there is.
           report_multipv(d, ExcludeMove.count, show);
           ExcludeMove.count = 0;
@@ -312,7 +312,8 @@ void think(int show) {
       if (t >= budget) {
         if (d > 2) break;
       } else if (d > 6 && !si.fixed_time && t > max_time / 4 &&
-                 (ext_time_control_type == 1 || ext_time_control_type == 2) && budget - t < t * 3 / 2) {
+                 (ext_time_control_type == TC_MOVES_TO_GO || ext_time_control_type == TC_CLOCK) &&
+                 budget - t < t * 3 / 2) {
         break;  // the next iteration would not fit
       }
     }
@@ -328,8 +329,8 @@ void think(int show) {
       const bool first_fail = fail_lows + fail_highs == 0;
       ++fails;
       if (std::abs(score) > 10000 || !first_fail) {
-        ralpha = -30000;
-        rbeta = 30000;
+        ralpha = -MATE_VALUE;
+        rbeta = MATE_VALUE;
       } else if (low) {
         ralpha = score - 100;
         rbeta = score;
@@ -340,8 +341,8 @@ void think(int show) {
       continue;
     }
     if (std::abs(score) > 10000) {
-      ralpha = -30000;
-      rbeta = 30000;
+      ralpha = -MATE_VALUE;
+      rbeta = MATE_VALUE;
     } else {
       ralpha = score - 30;
       rbeta = score + 30;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "movegen/move.h"
+#include "search/search_tables.h"
 
 extern int root_hply;            // hply of the root position
 extern int out_of_book;          // searches since the last book move
@@ -16,6 +17,9 @@ extern int ralpha, rbeta;        // root window of the next iteration
 extern int iscore[200];          // score of each completed iteration
 
 constexpr int MAX_MULTI_PV = 300;
+// The root search's answer when MultiPV has excluded every legal root move:
+// below any score, even that of being mated.
+constexpr int ROOT_MOVES_EXHAUSTED = -MATE_VALUE - 1;
 
 // Whole move records, flags included: the first line's first move becomes
 // the best move that is made on the board and printed with its promotion.

@@ -6,6 +6,7 @@
 #include "board/position.h"
 #include "engine/log.h"
 #include "platform/platform.h"
+#include "search/search_tables.h"
 
 hashBucket* hashREC = nullptr;
 std::uint32_t TT_size = 1024;
@@ -18,8 +19,6 @@ ShelterCacheEntry* kShelterTable = nullptr;
 std::uint32_t ksETSize = 0;
 
 namespace {
-
-constexpr int MATE_BOUND = 29800;
 
 // The largest power of two of entries of that size fitting the megabytes.
 std::uint32_t entries_for(unsigned mb, std::size_t entry_size) {
