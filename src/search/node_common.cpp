@@ -45,14 +45,14 @@ bool null_window_result(move m, int v, int depth, int alpha, int* best, move pre
 int pv_child_search(int alpha, int beta, int newDepth, bool childInCheck, int reducedDepth) {
   if (childInCheck) {
     const int v = -search_cut_check(-alpha - 1, -alpha, newDepth, 1);
-    return alpha < v && v < beta ? -search_pv(-beta, -alpha, newDepth, true, 0) : v;
+    return alpha < v && v < beta ? -search_pv(-beta, -alpha, newDepth, true) : v;
   }
   if (reducedDepth) {
     const int v = -search_cut(-alpha - 1, -alpha, reducedDepth, true, 1);
     if (v <= alpha) return v;
   }
   const int v = -search_cut(-alpha - 1, -alpha, newDepth, true, 1);
-  return alpha < v && v < beta ? -search_pv(-beta, -alpha, newDepth, false, 0) : v;
+  return alpha < v && v < beta ? -search_pv(-beta, -alpha, newDepth, false) : v;
 }
 
 bool pv_move_result(move m, int v, int depth, int beta, int* best, int* alpha, move previous) {

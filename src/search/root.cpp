@@ -78,7 +78,7 @@ int search_root(int alpha, int beta, int depth, bool inCheck, int checker1, int 
       const int r = std::max(ONE_PLY * reduction_table[1][std::min(depth / ONE_PLY, 63)][std::min(count, 63)], ONE_PLY);
       reducedDepth = std::max(newDepth - r, ONE_PLY);
     }
-    const int score = best == WORST_SCORE ? -search_pv(-beta, -alpha, newDepth, givesCheck, 0)
+    const int score = best == WORST_SCORE ? -search_pv(-beta, -alpha, newDepth, givesCheck)
                                           : pv_child_search(alpha, beta, newDepth, givesCheck, reducedDepth);
     takeback();
     if (si.stop_search) return 0;

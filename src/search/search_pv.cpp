@@ -17,7 +17,7 @@
 #include "search/see.h"
 #include "search/tt.h"
 
-int search_pv(int alpha, int beta, int depth, bool inCheck, int passOn) {
+int search_pv(int alpha, int beta, int depth, bool inCheck) {
   const move previous = hist_dat[hply - 1].m;
   int score;
   if (decided_on_entry(alpha, beta, depth, &score)) return score;
@@ -27,8 +27,8 @@ int search_pv(int alpha, int beta, int depth, bool inCheck, int passOn) {
   int ttScore;
   lookUpH(depth, &ttScore, &hashMove);  // only the move is used here
   if (!hashMove.u && depth >= 3 * ONE_PLY) {
-    if (search_pv(alpha, beta, depth - 2 * ONE_PLY, inCheck, passOn) <= alpha)
-      search_pv(-MATE_VALUE, beta, depth - 2 * ONE_PLY, inCheck, passOn);
+    if (search_pv(alpha, beta, depth - 2 * ONE_PLY, inCheck) <= alpha)
+      search_pv(-MATE_VALUE, beta, depth - 2 * ONE_PLY, inCheck);
     hashMove = pv[ply][ply];
   }
 
@@ -75,7 +75,7 @@ int search_pv(int alpha, int beta, int depth, bool inCheck, int passOn) {
       const int r = get_lmr(true, depth, moveCount);
       reducedDepth = std::max(newDepth - std::max(r, ONE_PLY), ONE_PLY);
     }
-    const int v = best == WORST_SCORE ? -search_pv(-beta, -alpha, newDepth, childInCheck, 0)
+    const int v = best == WORST_SCORE ? -search_pv(-beta, -alpha, newDepth, childInCheck)
                                       : pv_child_search(alpha, beta, newDepth, childInCheck, reducedDepth);
     takeback();
     if (si.stop_search) return 0;

@@ -247,7 +247,7 @@ class NodeDraws : public SearchFixture {
     clearHash();  // no node takes its score from the search before
     const std::int64_t before = rnodes;
     const bool checked = in_check(side);
-    const int score = node == PV      ? search_pv(-30000, 30000, 4, checked, 0)
+    const int score = node == PV      ? search_pv(-30000, 30000, 4, checked)
                       : node == CUT   ? search_cut(-1, 0, 4, true, 1)
                       : node == CHECK ? search_cut_check(-1, 0, 4, 1)
                                       : qsearch(-30000, 30000, 0, checked);
@@ -269,7 +269,7 @@ TEST_F(NodeDraws, MaterialAndFiftyMoves) {
   reach("3k4/8/8/8/8/8/8/R3K3 w - - 100 80", "a1a8");
   for (Node n : {PV, CHECK}) EXPECT_EQ(drawn(n), kScore) << n;
   reach("7k/8/5K2/8/8/8/8/6Q1 w - - 99 80", "g1g7");  // mate on the hundredth ply still counts
-  EXPECT_EQ(search_pv(-30000, 30000, 4, true, 0), ply - 30000);
+  EXPECT_EQ(search_pv(-30000, 30000, 4, true), ply - 30000);
   EXPECT_EQ(search_cut_check(-1, 0, 4, 1), ply - 30000);
 }
 
