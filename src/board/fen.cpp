@@ -7,8 +7,6 @@
 
 #include "board/attacks.h"
 #include "board/position.h"
-#include "engine/startup.h"
-#include "engine/uci.h"
 
 const char* const square_name[64] = {
     "a8", "b8", "c8", "d8", "e8", "f8", "g8", "h8", "a7", "b7", "c7", "d7", "e7", "f7", "g7", "h7",
@@ -51,11 +49,10 @@ bool usable_position() {
 
 }  // namespace
 
-void fen(const char* text) {
+bool fen(const char* text) {
   char buf[128];
   std::snprintf(buf, sizeof buf, "%s", text);
 
-  SearchInput.count = 0;
   for (u64& b : Pos) b = 0;
   for (auto& row : myPiece)
     for (u64& b : row) b = 0;
@@ -125,24 +122,14 @@ void fen(const char* text) {
     fifty = n < 0 ? 0 : n > 10000 ? 10000 : static_cast<int>(n);
   }
 
-  if (!fits || !side_given || !usable_position()) {
-    std::printf("info string invalid fen %s, using the start position\n", buf);
-    // Falling back once is enough: a start text that is itself unusable
-    // (before start-up has filled it) must not recurse without end.
-    static bool falling_back = false;
-    if (!falling_back) {
-      falling_back = true;
-      init_board(spos);
-      falling_back = false;
-    }
-    return;
-  }
+  if (!fits || !side_given || !usable_position()) return false;
   gMatHash = calculateMaterialHash();  // only now are the piece counts known to fit the key table
   ep = plausible_ep(ep_sq) ? ep_sq : -1;
   if (ep != -1) {
     hash ^= hash_ep[ep];
     phash ^= hash_ep[ep];
   }
+  return true;
 }
 
 static int write_board_fields(char* out) {

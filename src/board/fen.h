@@ -3,9 +3,10 @@
 
 extern const char* const square_name[64];
 
-// Sets up the position from text (its first 127 characters). Text that does
-// not describe a usable position is reported and replaced by the start position.
-void fen(const char* text);
+// Sets up the position from text (its first 127 characters). False when the
+// text does not describe a usable position: the board is then left half set
+// up, and the caller must set up another.
+bool fen(const char* text);
 void print_my_fen();
 // The first four fields; without an en-passant square the text ends after the
 // castling field and its blank.

@@ -97,18 +97,17 @@ static void reset_after_setup() {
   UpdateCheckSq();
 }
 
-void init_board(const char* fen_text) {
-  init_materials();
+bool init_board(const char* fen_text) {
   clearHash();
   init_hash();
-  fen(fen_text);
-  reset_after_setup();
+  return init_board1(fen_text);
 }
 
-void init_board1(const char* fen_text) {
+bool init_board1(const char* fen_text) {
   init_materials();
-  fen(fen_text);
+  if (!fen(fen_text)) return false;
   reset_after_setup();
+  return true;
 }
 
 void piece_add(int k, int c, int s) {

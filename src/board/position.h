@@ -37,8 +37,9 @@ u64 rand64();
 void fixed_key_draws(bool on);
 void init_hash();
 void init_materials();
-void init_board(const char* fen_text);   // new keys, cleared tables
-void init_board1(const char* fen_text);  // keeps keys and tables
+// Both false, the board unusable, when fen() refuses the text.
+bool init_board(const char* fen_text);   // new keys, cleared tables
+bool init_board1(const char* fen_text);  // keeps keys and tables
 
 void piece_add(int k, int c, int s);
 void piece_remove(int k, int c, int s);

@@ -12,7 +12,6 @@
 #include "engine/options.h"
 #include "engine/uci.h"
 #include "movegen/movestack.h"
-#include "search/search_tables.h"
 #include "search/think.h"
 
 namespace {

@@ -10,8 +10,6 @@
 #include "movegen/movestack.h"
 #include "platform/platform.h"
 
-bool gDoPerft = false;
-
 namespace {
 
 // Deeper trees could not be counted in any reasonable time, and would run

@@ -55,12 +55,13 @@ void play_moves(const char* t) {
 }  // namespace
 
 void uci_position(const char* line) {
-  if (const char* f = std::strstr(line, "fen ")) {
-    char text[128] = {};
-    std::strncpy(text, f + 4, sizeof text - 1);
-    init_board1(text);
-  } else {
-    init_board1(spos);
+  char text[128] = {};
+  if (const char* f = std::strstr(line, "fen ")) std::strncpy(text, f + 4, sizeof text - 1);
+  else std::strcpy(text, spos);
+  SearchInput.count = 0;  // a "searchmoves" list belongs to the position it was given for
+  if (!init_board1(text)) {
+    std::printf("info string invalid fen %s, using the start position\n", text);
+    init_board(spos);
   }
   gen();
   root_hply = hply;

@@ -14,6 +14,7 @@
 #include "engine/options.h"
 #include "engine/startup.h"
 #include "eval/eval.h"
+#include "movegen/movestack.h"
 #include "platform/platform.h"
 #include "search/search_tables.h"
 #include "search/think.h"

@@ -1,5 +1,6 @@
-// Entry formats of the evaluation's own caches; the transposition-table code
-// sizes, allocates and clears them together with its own table.
+// The evaluation's own caches, by position key, by pawn key and by pawn key
+// with the king squares; the transposition-table code sizes, allocates and
+// clears them together with its own table.
 #pragma once
 
 #include <cstdint>
@@ -16,3 +17,10 @@ struct ShelterCacheEntry {
 };
 
 constexpr int NO_EVAL = -10000000;
+
+extern EvalHashEntry* ETable;  // whole evaluations
+extern std::uint32_t gETSize;  // entries, a power of two
+extern EvalHashEntry* pETable;  // pawn structure
+extern std::uint32_t pgETSize;
+extern ShelterCacheEntry* kShelterTable;  // king shelters
+extern std::uint32_t ksETSize;

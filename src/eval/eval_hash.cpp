@@ -4,7 +4,13 @@
 
 #include "board/position.h"
 #include "eval/eval_cache.h"
-#include "search/tt.h"
+
+EvalHashEntry* ETable = nullptr;
+std::uint32_t gETSize = 0;
+EvalHashEntry* pETable = nullptr;
+std::uint32_t pgETSize = 0;
+ShelterCacheEntry* kShelterTable = nullptr;
+std::uint32_t ksETSize = 0;
 
 namespace {
 

@@ -8,7 +8,6 @@
 #include "eval/eval_cache.h"
 #include "eval/eval_state.h"
 #include "eval/weights.h"
-#include "search/tt.h"
 
 namespace {
 

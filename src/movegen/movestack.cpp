@@ -2,10 +2,10 @@
 
 #include "board/makemove.h"
 #include "board/position.h"
-#include "engine/diagnostics.h"
 #include "search/see.h"
 
 gen_entry gen_dat[GEN_STACK];
+bool gDoPerft = false;
 int first_move[MAX_PLY + 1];
 
 int historyScore[2][6][64];

@@ -6,6 +6,7 @@
 #include "movegen/move.h"
 
 extern gen_entry gen_dat[GEN_STACK];
+extern bool gDoPerft;  // set while "perft" counts: every promotion is generated, everywhere
 extern int first_move[MAX_PLY + 1];  // level p holds gen_dat[first_move[p] .. first_move[p + 1])
 
 // Ordering tables, cleared at the start of every search.

@@ -11,12 +11,6 @@
 hashBucket* hashREC = nullptr;
 std::uint32_t TT_size = 1024;
 std::uint16_t hash_gen = 0;
-EvalHashEntry* ETable = nullptr;
-std::uint32_t gETSize = 0;
-EvalHashEntry* pETable = nullptr;
-std::uint32_t pgETSize = 0;
-ShelterCacheEntry* kShelterTable = nullptr;
-std::uint32_t ksETSize = 0;
 
 namespace {
 

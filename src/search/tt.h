@@ -26,12 +26,6 @@ struct hashBucket {
 extern hashBucket* hashREC;
 extern std::uint32_t TT_size;  // buckets, a power of two
 extern std::uint16_t hash_gen;
-extern EvalHashEntry* ETable;
-extern std::uint32_t gETSize;
-extern EvalHashEntry* pETable;
-extern std::uint32_t pgETSize;
-extern ShelterCacheEntry* kShelterTable;
-extern std::uint32_t ksETSize;
 
 // Starts loading the table entries of a position key while other work goes
 // on: the probes that follow a move would otherwise wait for main memory.
