@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <tuple>
+#include <utility>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "movegen/gen.h"
 #include "platform/platform.h"
 #include "search/search.h"
+#include "search/iteration_control.h"
 #include "search/search_tables.h"
 #include "search/think.h"
 #include "search/timecontrol.h"
@@ -139,52 +142,224 @@ TEST_F(Think, PlaysALegalMoveIfThereIsOne) {
   EXPECT_LT(stop_time, start_time + max_time);
 }
 
-// The largest clock values "go" accepts (it clamps them to 10^9 ms): the
-// time extensions are percentages of them and must not overflow.
-TEST_F(Think, LargestTimeLimitsDoNotOverflow) {
-  max_time = si.time_available = 1000000000;  // "movetime 1000000000"
-  search(2);
-  EXPECT_TRUE(is_legal_here(best()));
-  si.fixed_time = false;
-  allocate_time(1000000000, -1, -1);  // "wtime 1000000000"
-  search(2);
-  EXPECT_TRUE(is_legal_here(best()));
-}
-
 using TimeControl = SearchFixture;
 
-TEST_F(TimeControl, Allocation) {
+// The allotments worked out by hand for the time control: a whole game's
+// clock shared among 30 moves less 10 ms each, four fifths of the increment,
+// 70% of the clock for the last move before the control, never below 20 ms;
+// a side that was losing plans for fewer moves.
+TEST_F(TimeControl, AllocationExamples) {
   const int none = -1;
   const struct {
-    int time, inc, moves_to_go;
-    int hply, previous;  // the score of the search two plies earlier
-    int buffer, max_time, available;
+    int time, inc, moves_to_go, previous;  // previous: the score of the search two plies earlier
+    int max_time;
   } cases[] = {
-      {60000, none, none, 0, 0, 60, 1988, 59640},  // sudden death: 59940 less 10 ms for each of 30 moves
-      {60000, 1000, none, 0, 0, 60, 2788, 59640},
-      {60000, none, none, 0, 0, 1000, (60000 - 1000 - 300) / 30, 60000 - 1000 - 300},
-      {10000, none, 1, 0, 0, 60, 6958, 9940},
-      {10000, 500, 20, 0, 0, 60, 497 + 400, none},
-      {500, none, none, 0, 0, 60, 20, 140},  // nearly flagged: the minimum
-      {30, none, 1, 0, 0, 60, 20, none},
-      // The losing side shares its time among fewer moves.
-      {60000, none, none, 10, -150, 60, (59940 - 200) / 20, none},
-      {60000, none, none, 10, -200, 60, (59940 - 200) / 20, none},
-      {60000, none, none, 10, -201, 60, (59940 - 160) / 16, none},
-      {60000, none, none, 10, -100, 60, (59940 - 240) / 24, none},
-      {60000, none, none, 10, -1, 60, (59940 - 240) / 24, none},
-      {60000, none, none, 10, 0, 60, 1988, none},
-      {60000, none, none, 2, -1000, 60, 1988, none},  // no earlier search two plies into the game
-      {1000000000, 1000000000, 1, 0, 0, 60, 699999958 + 800000000, none},  // the largest clock
+      {60000, none, none, 0, 1988},  {60000, 1000, none, 0, 2788}, {10000, none, 1, 0, 6958},
+      {500, none, none, 0, 20},      {60000, none, none, -150, 2987},
+      {1000000000, 1000000000, 1, 0, 699999958 + 800000000},  // the largest clock "go" accepts
   };
   for (const auto& c : cases) {
-    hply = c.hply;
-    if (c.hply >= 2) si.score_history[c.hply - 2] = c.previous;
-    OptionUci.time_buffer = c.buffer;
+    hply = 10;
+    si.score_history[hply - 2] = c.previous;
     allocate_time(c.time, c.inc, c.moves_to_go);
     EXPECT_EQ(max_time, c.max_time) << c.time << " " << c.inc << " " << c.moves_to_go << " " << c.previous;
-    EXPECT_TRUE(c.available == none || si.time_available == c.available) << c.time << " " << si.time_available;
   }
+  hply = 0;
+}
+
+// The driver's decisions after an iteration, on an ordinary clock search:
+// 10 s allotted from 300 s left, the clock read as 0 at the start.
+class IterationDecisions : public SearchFixture {
+ protected:
+  void SetUp() override {
+    SearchFixture::SetUp();
+    si.fixed_time = si.bench = si.infinite = si.ponder = false;
+    si.nodes = 0;
+    si.mate = -1;
+    si.ponder_time = 0;
+    ext_time_control_type = TC_CLOCK;
+    max_time = 10000;
+    si.time_available = 300000;
+    out_of_book = 10;
+    start_time = 0;
+    set_time_budget();
+  }
+  void TearDown() override {
+    ext_time_control_type = TC_NONE;
+    out_of_book = 0;
+    open_window();
+    SearchFixture::TearDown();
+  }
+  // An iteration at depth whose score moved from previous, ending at time ms.
+  static Iteration at(int depth, int score = 0, int previous = 0, int time = 1000) {
+    return {depth, score, previous, value_to_mate(score), time, false, false};
+  }
+  static Iteration with(Iteration it, bool fail_low, bool new_best_move) {
+    it.fail_low = fail_low;
+    it.new_best_move = new_best_move;
+    return it;
+  }
+  // How far extend_time moves the soft limit, and whether it counts as an extension.
+  static std::pair<std::int64_t, bool> extension(const Iteration& it, bool extend_ok = true, bool single = true) {
+    const std::int64_t before = stop_time;
+    const bool extended = extend_time(it, extend_ok, single);
+    const std::int64_t moved = stop_time - before;
+    stop_time = before;
+    return {moved, extended};
+  }
+  // How far extend_ponder_time moves the soft limit; the ponder budget must move alike.
+  static std::int64_t ponder_extension(const Iteration& it) {
+    const std::int64_t before = stop_time;
+    const int ponder_before = si.ponder_time;
+    extend_ponder_time(it);
+    const std::int64_t moved = stop_time - before;
+    EXPECT_EQ(si.ponder_time - ponder_before, moved);
+    stop_time = before;
+    si.ponder_time = ponder_before;
+    return moved;
+  }
+};
+
+TEST_F(IterationDecisions, BudgetFromTheAllotment) {
+  EXPECT_EQ(stop_time, 10000);
+  EXPECT_EQ(ext_max_tt, 45000);  // 15% of the clock, never below the allotment
+  max_time = 20000;
+  si.time_available = 60000;
+  set_time_budget();
+  EXPECT_EQ(ext_max_tt, 20000);
+  // The first three searches after the book, on a long clock, get a sixth, then an eighth more.
+  max_time = 24000;
+  si.time_available = 120001;
+  for (const auto& [searches, soft] : {std::pair{1, 28000}, std::pair{3, 27000}, std::pair{4, 24000}}) {
+    out_of_book = searches;
+    set_time_budget();
+    EXPECT_EQ(stop_time, soft) << searches;
+  }
+  si.time_available = 120000;
+  out_of_book = 1;
+  set_time_budget();
+  EXPECT_EQ(stop_time, 24000);
+  si.fixed_time = true;  // a fixed time per move has no hard limit beyond it
+  si.time_available = 1000000;
+  set_time_budget();
+  EXPECT_EQ(ext_max_tt, 24000);
+  // Extensions are percentages of clocks up to 10^9 ms: they must not overflow.
+  si.fixed_time = false;
+  max_time = si.time_available = 1000000000;
+  set_time_budget();
+  EXPECT_TRUE(ext_max_tt == 1000000000 && ScoreDropExtension1 == 800000000 && NewPvTimeExtension == 500000000);
+}
+
+TEST_F(IterationDecisions, SearchIsOver) {
+  EXPECT_FALSE(search_is_over(at(20), false));
+  si.nodes = 1000;  // the node budget, against the nodes searched
+  rnodes = 999;
+  EXPECT_FALSE(search_is_over(at(5), false));
+  EXPECT_TRUE(search_is_over(at(5), true));  // a root without moves counts no nodes
+  rnodes = 1000;
+  EXPECT_TRUE(search_is_over(at(5), false));
+  si.nodes = 0;
+  rnodes = 1;
+  // "go mate 2": a mate as short or shorter, either way, after the first iteration.
+  si.mate = 2;
+  EXPECT_TRUE(search_is_over(at(5, MATE_VALUE - 3), false));
+  EXPECT_TRUE(search_is_over(at(5, MATE_VALUE - 1), false));
+  EXPECT_TRUE(search_is_over(at(5, 4 - MATE_VALUE), false));
+  EXPECT_FALSE(search_is_over(at(5, MATE_VALUE - 5), false));
+  EXPECT_FALSE(search_is_over(at(1, MATE_VALUE - 1), false));
+  si.mate = -1;
+  // The hard limit, and a mate within three moves seen after depth 11.
+  EXPECT_TRUE(search_is_over(at(5, 0, 0, 45000), false));
+  EXPECT_FALSE(search_is_over(at(5, 0, 0, 44999), false));
+  EXPECT_TRUE(search_is_over(at(12, MATE_VALUE - 5), false));
+  EXPECT_TRUE(search_is_over(at(12, 6 - MATE_VALUE), false));
+  EXPECT_FALSE(search_is_over(at(11, MATE_VALUE - 5), false));
+  EXPECT_FALSE(search_is_over(at(12, MATE_VALUE - 7), false));
+  for (bool* unlimited : {&si.infinite, &si.ponder}) {
+    *unlimited = true;
+    EXPECT_FALSE(search_is_over(at(12, MATE_VALUE - 5, 0, 1000000), false));
+    *unlimited = false;
+  }
+}
+
+TEST_F(IterationDecisions, TimeExtensions) {
+  using Ext = std::pair<std::int64_t, bool>;
+  // A new best move after depth 10: half an allotment.
+  EXPECT_EQ(extension(with(at(11), false, true)), Ext(5000, true));
+  EXPECT_EQ(extension(with(at(10), false, true)), Ext(0, false));
+  EXPECT_EQ(extension(with(at(11), false, true), false), Ext(0, false));  // infinite, pondering or fixed time
+  // A fail low after depth 13: 3/8 of an allotment, half one more when losing twice on a long clock.
+  EXPECT_EQ(extension(with(at(14, 50, 60), true, false)), Ext(3750, true));
+  EXPECT_EQ(extension(with(at(14, -50, -10), true, false)), Ext(3750 + 5000, true));
+  EXPECT_EQ(extension(with(at(14, -50, 10), true, false)), Ext(3750, true));
+  EXPECT_EQ(extension(with(at(13, 50, 60), true, false)), Ext(0, false));
+  EXPECT_EQ(extension(with(at(14, 50, 60), true, false), true, false), Ext(0, false));  // MultiPV
+  EXPECT_EQ(extension(with(at(14, 50, 60), true, true)), Ext(5000 + 3750, true));
+  si.time_available = 150000;
+  EXPECT_EQ(extension(with(at(14, -50, -10), true, false)), Ext(3750, true));
+  // A drop of 30 or more: 80% when it turns negative, half down to 0 .. 74, nothing above.
+  EXPECT_EQ(extension(at(14, -10, 20)), Ext(8000, true));
+  EXPECT_EQ(extension(at(14, 74, 104)), Ext(5000, true));
+  EXPECT_EQ(extension(at(14, 75, 105)), Ext(0, true));
+  EXPECT_EQ(extension(at(14, -10, 19)), Ext(0, false));
+}
+
+TEST_F(IterationDecisions, PonderExtension) {
+  si.ponder = true;
+  stop_time = 4000;  // 1000 ms left after an iteration that took 3000 ms: it cannot be repeated
+  EXPECT_EQ(ponder_extension(with(at(12, 0, 0, 3000), false, true)), 6000);
+  EXPECT_EQ(ponder_extension(with(at(12, 0, 0, 3000), true, false)), 4500);
+  EXPECT_EQ(ponder_extension(at(12, 0, 50, 3000)), 4500);
+  EXPECT_EQ(ponder_extension(at(12, 0, 49, 3000)), 0);
+  EXPECT_EQ(ponder_extension(with(at(12, 501, 0, 3000), false, true)), 0);  // decided games
+  EXPECT_EQ(ponder_extension(with(at(12, -501, 0, 3000), false, true)), 0);
+  EXPECT_EQ(ponder_extension(with(at(11, 0, 0, 3000), false, true)), 0);
+  EXPECT_EQ(ponder_extension(with(at(12, 0, 0, 1600), false, true)), 0);  // 2400 ms left could repeat it
+  si.ponder = false;
+  EXPECT_EQ(ponder_extension(with(at(12, 0, 0, 3000), false, true)), 0);
+}
+
+TEST_F(IterationDecisions, NextIterationFits) {
+  // The spent budget ends the search from the third iteration on.
+  EXPECT_FALSE(next_iteration_fits(at(3, 0, 0, 10000)));
+  EXPECT_TRUE(next_iteration_fits(at(2, 0, 0, 10000)));
+  // Under a clock, after depth 6, an iteration over a quarter of the
+  // allotment needs 3/2 of its time left.
+  EXPECT_TRUE(next_iteration_fits(at(7, 0, 0, 4000)));
+  EXPECT_FALSE(next_iteration_fits(at(7, 0, 0, 4001)));
+  EXPECT_TRUE(next_iteration_fits(at(6, 0, 0, 4001)));
+  stop_time = 3000;  // a soft limit taken back by a single evasion
+  EXPECT_TRUE(next_iteration_fits(at(7, 0, 0, 2500)));
+  EXPECT_FALSE(next_iteration_fits(at(7, 0, 0, 2501)));
+  stop_time = 10000;
+  ext_time_control_type = TC_MOVES_TO_GO;
+  EXPECT_FALSE(next_iteration_fits(at(7, 0, 0, 4001)));
+  ext_time_control_type = TC_MOVE_TIME;
+  EXPECT_TRUE(next_iteration_fits(at(7, 0, 0, 4001)));
+  EXPECT_FALSE(next_iteration_fits(at(7, 0, 0, 10000)));
+  for (bool* unlimited : {&si.ponder, &si.infinite}) {
+    *unlimited = true;
+    EXPECT_TRUE(next_iteration_fits(at(7, 0, 0, 10000)));
+    *unlimited = false;
+  }
+}
+
+TEST_F(IterationDecisions, AspirationWindows) {
+  int fails = 0;
+  auto window = [&](int score) {
+    const bool repeat = next_window(score, &fails);
+    return std::tuple(repeat, ralpha, rbeta, fails);
+  };
+  open_window();
+  EXPECT_EQ(window(40), std::tuple(false, 10, 70, 0));
+  EXPECT_EQ(window(10), std::tuple(true, -90, 10, 1));  // a fail low: the window below it
+  EXPECT_EQ(window(-90), std::tuple(true, -MATE_VALUE, MATE_VALUE, 2));  // a second fail opens it
+  EXPECT_EQ(window(-200), std::tuple(false, -230, -170, 0));
+  EXPECT_EQ(window(-170), std::tuple(true, -170, -70, 1));  // a fail high: the window above it
+  EXPECT_EQ(window(-150), std::tuple(false, -180, -120, 0));
+  // Far from zero no window is worth it, and the fail count stays.
+  EXPECT_EQ(window(-10001), std::tuple(true, -MATE_VALUE, MATE_VALUE, 1));
+  EXPECT_EQ(window(10001), std::tuple(false, -MATE_VALUE, MATE_VALUE, 1));
 }
 
 // Deadlines set in the past, so nothing here waits on the clock.
