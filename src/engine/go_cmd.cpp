@@ -55,56 +55,52 @@ void add_search_moves(char** rest) {
   }
 }
 
+// The parameters with a value: where it goes, how it is read, whether a
+// missing value abandons the command, and the kind of limit it sets
+// (TC_NONE: the kind stays as it is).
+struct Valued {
+  const char* name;
+  int GoLimits::*field;
+  int (*read)(const char*);
+  bool required;
+  TimeControl kind;
+};
+
+constexpr Valued valued[] = {
+    {"wtime", &GoLimits::wtime, clock_value, false, TC_NONE},
+    {"btime", &GoLimits::btime, clock_value, false, TC_NONE},
+    {"winc", &GoLimits::winc, clock_value, false, TC_NONE},
+    {"binc", &GoLimits::binc, clock_value, false, TC_NONE},
+    {"mate", &GoLimits::mate, clock_value, false, TC_NONE},
+    {"movestogo", &GoLimits::movestogo, text_to_int, false, TC_MOVES_TO_GO},
+    {"depth", &GoLimits::depth, text_to_int, true, TC_DEPTH},
+    {"movetime", &GoLimits::movetime, clock_value, true, TC_NONE},
+};
+
+const Valued* find_valued(const char* word) {
+  for (const Valued& v : valued)
+    if (std::strcmp(word, v.name) == 0) return &v;
+  return nullptr;
+}
+
 // Reads the parameters; false when the command must be abandoned.
 bool read_limits(char* params, GoLimits* g, int* recognised) {
   char* rest = params;
-  struct Valued {
-    const char* name;
-    int GoLimits::*field;
-  };
-  static const Valued valued[] = {
-      {"wtime", &GoLimits::wtime}, {"btime", &GoLimits::btime}, {"winc", &GoLimits::winc},
-      {"binc", &GoLimits::binc},   {"mate", &GoLimits::mate},
-  };
   while (char* word = next_word(&rest)) {
-    bool known = false;
-    for (const Valued& v : valued)
-      if (std::strcmp(word, v.name) == 0) {
-        known = true;
-        if (char* value = next_word(&rest)) {
-          g->*v.field = clock_value(value);
-          ++*recognised;
-        }
-      }
-    if (known) continue;
-    if (std::strcmp(word, "movestogo") == 0) {
-      if (char* value = next_word(&rest)) {
-        g->movestogo = text_to_int(value);
-        ext_time_control_type = TC_MOVES_TO_GO;
-        ++*recognised;
-      }
-    } else if (std::strcmp(word, "depth") == 0) {
+    if (const Valued* v = find_valued(word)) {
       char* value = next_word(&rest);
       if (!value) {
-        std::printf("info string missing depth param??\n");
+        if (!v->required) continue;
+        std::printf("info string missing %s param??\n", v->name);
         return false;
       }
-      g->depth = text_to_int(value);
-      ext_time_control_type = TC_DEPTH;
-      ++*recognised;
-    } else if (std::strcmp(word, "movetime") == 0) {
-      char* value = next_word(&rest);
-      if (!value) {
-        std::printf("info string missing movetime param??\n");
-        return false;
-      }
-      if (*value < '0' || *value > '9') {
+      // A move time that is not a number is reported and skipped.
+      if (v->field == &GoLimits::movetime && (*value < '0' || *value > '9')) {
         std::printf("info string movetime param is not a digit??\n");
         continue;
       }
-      g->movetime = clock_value(value);
-      si.fixed_time = true;
-      max_time = g->movetime;
+      g->*v->field = v->read(value);
+      if (v->kind != TC_NONE) ext_time_control_type = v->kind;
       ++*recognised;
     } else if (std::strcmp(word, "nodes") == 0) {
       if (char* value = next_word(&rest)) {
@@ -148,6 +144,7 @@ void uci_go(const char* line) {
   GoLimits g;
   int recognised = 0;
   if (!read_limits(params, &g, &recognised)) return;
+  si.fixed_time = g.movetime >= 0;
   if (recognised == 0) {
     std::printf("info string unknown command %s\n", line);
     return;

@@ -93,47 +93,46 @@ Score outpost(int us, int s, int first) {
   return 2 * outpost_bonus_table[first + defended];
 }
 
-}  // namespace
-
-Score eval_knight(int us) {
-  Score v = 0;
-  for (u64 b = myPiece[us][KNIGHT]; b;) {
-    const int s = pop_lsb(&b);
-    const int idx = FlipSq(us, s);
-    v += minor_placement(us, s, KnightFarFromKing);
-    add_piece_value(us, OptionUci.knight_value_op, OptionUci.knight_value_en);
-    add_pst(us, Pst[KNIGHT][idx][0], Pst[KNIGHT][idx][1]);
-    const u64 a = PseudoAttacks[KNIGHT][s];
-    record_attacks(us, KNIGHT, a, KnightAttackWeight);
-    compact_mob[us] += MBN[popCount(a & evalref.mobility_area[us])];
-    v += outpost(us, s, 0);
-  }
-  return v;
-}
-
-Score eval_bishop(int us) {
+// Knights and bishops alike: placement, value, square table, attacks,
+// mobility and outposts; a bishop also sees along the long diagonals and
+// counts towards its colour.
+template <int Kind>
+Score eval_minors(int us) {
+  constexpr bool knight = Kind == KNIGHT;
   Score v = 0;
   const u64 pawns = myPiece[WHITE][PAWN] | myPiece[BLACK][PAWN];
   // A bishop sees through its own bishops and queens.
   const u64 occupied = Pos[2] & ~(myPiece[us][BISHOP] | myPiece[us][QUEEN]);
   int& light = us == WHITE ? wbwc : bbwc;
   int& dark = us == WHITE ? wbbc : bbbc;
-  for (u64 b = myPiece[us][BISHOP]; b;) {
+  for (u64 b = myPiece[us][Kind]; b;) {
     const int s = pop_lsb(&b);
     const int idx = FlipSq(us, s);
-    v += minor_placement(us, s, BishopFarFromKing);
-    if ((LongDiagonals & SquareBB[s]) && more_than_one((bishop_attacks(s, pawns) | SquareBB[s]) & Center))
-      v += LongDiagonalBishop;
-    (sqcolor[s] ? dark : light)++;
-    add_piece_value(us, OptionUci.bishop_value_op, OptionUci.bishop_value_en);
-    add_pst(us, bishop_pcsq_op_tab[idx], bishop_pcsq_en_tab[idx]);
-    const u64 a = bishop_attacks(s, occupied);
-    record_attacks(us, BISHOP, a, BishopAttackWeight);
-    compact_mob[us] += MBB[popCount(a & evalref.mobility_area[us])];
-    v += outpost(us, s, 2);
+    v += minor_placement(us, s, knight ? KnightFarFromKing : BishopFarFromKing);
+    if constexpr (!knight) {
+      if ((LongDiagonals & SquareBB[s]) && more_than_one((bishop_attacks(s, pawns) | SquareBB[s]) & Center))
+        v += LongDiagonalBishop;
+      (sqcolor[s] ? dark : light)++;
+    }
+    if constexpr (knight) {
+      add_piece_value(us, OptionUci.knight_value_op, OptionUci.knight_value_en);
+      add_pst(us, Pst[KNIGHT][idx][0], Pst[KNIGHT][idx][1]);
+    } else {
+      add_piece_value(us, OptionUci.bishop_value_op, OptionUci.bishop_value_en);
+      add_pst(us, bishop_pcsq_op_tab[idx], bishop_pcsq_en_tab[idx]);
+    }
+    const u64 a = knight ? PseudoAttacks[KNIGHT][s] : bishop_attacks(s, occupied);
+    record_attacks(us, Kind, a, knight ? KnightAttackWeight : BishopAttackWeight);
+    compact_mob[us] += (knight ? MBN : MBB)[popCount(a & evalref.mobility_area[us])];
+    v += outpost(us, s, knight ? 0 : 2);
   }
   return v;
 }
+
+}  // namespace
+
+Score eval_knight(int us) { return eval_minors<KNIGHT>(us); }
+Score eval_bishop(int us) { return eval_minors<BISHOP>(us); }
 
 Score eval_rook(int us) {
   Score v = 0;

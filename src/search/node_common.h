@@ -7,7 +7,8 @@
 #include "search/think.h"
 #include "search/timecontrol.h"
 
-// Input and clock are polled once every 256 nodes.
+// Input and clock are polled once every 256 nodes; true once the search is
+// stopped, when the node must return at once.
 inline bool poll_and_stopped() {
   if ((rnodes & 255) == 0) CheckUserInputandTime();
   return si.stop_search;

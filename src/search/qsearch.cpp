@@ -68,10 +68,7 @@ int qsearch_in_check(int alpha, int beta, int qdepth, bool pvNode, move hashMove
 int qsearch(int alpha, int beta, int qdepth, bool inCheck) {
   const bool pvNode = beta - alpha > 1;
   count_node();
-  if ((rnodes & 255) == 0) {
-    CheckUserInputandTime();
-    if (si.stop_search) return 0;
-  }
+  if (poll_and_stopped()) return 0;
   pv_length[ply] = ply;
   int score;
   if (draw_by_rule(true, OptionUci.analyse_mode ? 2 : 1, &score)) return score;
