@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "board/attacks.h"
 #include "board/fen.h"
@@ -28,13 +29,11 @@ u64 materialHash[2][6][8];
 namespace {
 
 int* const kind_counter[2][5] = {{&wp, &wn, &wb, &wr, &wq}, {&bp, &bn, &bb, &br, &bq}};
+int* const all_counters[16] = {&wp, &wn, &wb, &wr, &wq, &bp, &bn, &bb, &br, &bq,
+                               &wpc, &bpc, &wpawn, &bpawn, &wpiece, &bpiece};
 
 // The material key of the n-th piece (n counted from 1) of colour c and kind k.
 u64 material_key(int c, int k, int n) { return (&materialHash[0][0][0])[(c * 6 + k) * 8 + n - 1]; }
-
-}  // namespace
-
-namespace {
 
 int runtime_draw() { return std::rand() & 0x7FFF; }
 
@@ -141,6 +140,38 @@ void piece_remove_hash(int k, int c, int s) {
   piece_remove(k, c, s);
   hash ^= hash_piece[c][k][s];
   if (k == PAWN) phash ^= hash_piece[c][k][s];
+}
+
+PositionState save_position() {
+  PositionState s;
+  std::memcpy(s.piece, piece, sizeof piece);
+  std::memcpy(s.color, color, sizeof color);
+  s.side = side, s.xside = xside, s.castle = castle, s.ep = ep, s.fifty = fifty, s.hply = hply, s.ply = ply;
+  s.hash = hash, s.phash = phash, s.gMatHash = gMatHash;
+  s.wking_loc = wking_loc, s.bking_loc = bking_loc;
+  std::memcpy(s.Pos, Pos, sizeof Pos);
+  std::memcpy(s.myPiece, myPiece, sizeof myPiece);
+  for (int i = 0; i < 16; ++i) s.counters[i] = *all_counters[i];
+  const hist_entry& h = hist_dat[hply];
+  std::memcpy(s.checkSq, h.checkSq, sizeof s.checkSq);
+  std::memcpy(s.blockers, h.blockers, sizeof s.blockers);
+  std::memcpy(s.pinners, h.pinners, sizeof s.pinners);
+  return s;
+}
+
+void restore_position(const PositionState& s) {
+  std::memcpy(piece, s.piece, sizeof piece);
+  std::memcpy(color, s.color, sizeof color);
+  side = s.side, xside = s.xside, castle = s.castle, ep = s.ep, fifty = s.fifty, hply = s.hply, ply = s.ply;
+  hash = s.hash, phash = s.phash, gMatHash = s.gMatHash;
+  wking_loc = s.wking_loc, bking_loc = s.bking_loc;
+  std::memcpy(Pos, s.Pos, sizeof Pos);
+  std::memcpy(myPiece, s.myPiece, sizeof myPiece);
+  for (int i = 0; i < 16; ++i) *all_counters[i] = s.counters[i];
+  hist_entry& h = hist_dat[hply];
+  std::memcpy(h.checkSq, s.checkSq, sizeof s.checkSq);
+  std::memcpy(h.blockers, s.blockers, sizeof s.blockers);
+  std::memcpy(h.pinners, s.pinners, sizeof s.pinners);
 }
 
 u64 scratch_hash() {

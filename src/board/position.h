@@ -51,5 +51,22 @@ void add_material(int k, int c, int n);
 u64 scratch_hash();
 u64 calculateMaterialHash();
 
+// The whole position state: every global above and the check information
+// of the current history record. Tests and benchmarks set positions aside
+// and bring them back with it; a new position global belongs in it.
+struct PositionState {
+  int piece[64], color[64];
+  int side, xside, castle, ep, fifty, hply, ply;
+  u64 hash, phash, gMatHash;
+  int wking_loc, bking_loc;
+  u64 Pos[3], myPiece[2][7];
+  int counters[16];  // wp .. bq, wpc, bpc, wpawn, bpawn, wpiece, bpiece
+  u64 checkSq[5], blockers[2], pinners[2];
+  bool operator==(const PositionState&) const = default;
+};
+
+PositionState save_position();
+void restore_position(const PositionState& s);
+
 inline int SidePieces(int c) { return c == WHITE ? wpiece : bpiece; }
 inline int KingLocation(int c) { return c == WHITE ? wking_loc : bking_loc; }

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <random>
 #include <string>
 
@@ -76,30 +74,6 @@ TEST(Fen, UnusableTextIsRefused) {
   set_position("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
 }
 
-// Every position global, and the check information of the current record.
-struct Snapshot {
-  int piece[64], color[64], side, xside, castle, ep, fifty, hply, ply, wking, bking, counters[16];
-  u64 hash, phash, mat_hash, pos[3], my_piece[2][7], check_sq[5], blockers[2], pinners[2];
-  bool operator==(const Snapshot&) const = default;
-};
-
-Snapshot snapshot() {
-  Snapshot s{};
-  s.side = side, s.xside = xside, s.castle = castle, s.ep = ep, s.fifty = fifty, s.hply = hply, s.ply = ply;
-  s.wking = wking_loc, s.bking = bking_loc, s.hash = hash, s.phash = phash, s.mat_hash = gMatHash;
-  const int counters[16] = {wp, wn, wb, wr, wq, bp, bn, bb, br, bq, wpc, bpc, wpawn, bpawn, wpiece, bpiece};
-  std::memcpy(s.counters, counters, sizeof counters);
-  std::memcpy(s.piece, piece, sizeof piece);
-  std::memcpy(s.color, color, sizeof color);
-  std::memcpy(s.pos, Pos, sizeof Pos);
-  std::memcpy(s.my_piece, myPiece, sizeof myPiece);
-  const hist_entry& h = hist_dat[hply];
-  std::memcpy(s.check_sq, h.checkSq, sizeof s.check_sq);
-  std::memcpy(s.blockers, h.blockers, sizeof s.blockers);
-  std::memcpy(s.pinners, h.pinners, sizeof s.pinners);
-  return s;
-}
-
 // The board arrays, bitboards, counters and keys all describe one position.
 // The pawn key holds the pawns, the en-passant square and the castling
 // rights the position was loaded with.
@@ -129,7 +103,7 @@ void expect_consistent(int loaded_castle, const std::string& where) {
                             w[1] + w[2] + w[3] + w[4], b[1] + b[2] + b[3] + b[4], 100 * w[0], 100 * b[0],
                             315 * w[1] + 325 * w[2] + 500 * w[3] + 1000 * w[4],
                             315 * b[1] + 325 * b[2] + 500 * b[3] + 1000 * b[4]};
-  const Snapshot now = snapshot();
+  const PositionState now = save_position();
   for (int i = 0; i < 16; ++i) ASSERT_EQ(now.counters[i], expected[i]) << where << " counter " << i;
   ASSERT_EQ(hash, scratch_hash()) << where;
   ASSERT_EQ(gMatHash, calculateMaterialHash()) << where;
@@ -156,7 +130,7 @@ TEST(MakeMove, RandomGamesKeepStateExact) {
       const int loaded_castle = castle;
       expect_consistent(loaded_castle, start);
       for (int p = 0; p < 80; ++p) {
-        const Snapshot before = snapshot();
+        const PositionState before = save_position();
         gen();
         for (const gen_entry& e : level_moves()) {
           if (makemove(e.m.b)) {
@@ -165,14 +139,14 @@ TEST(MakeMove, RandomGamesKeepStateExact) {
             if (HasFatalFailure()) return;
             takeback();
           }
-          ASSERT_TRUE(snapshot() == before) << board_fen() << " " << move_text(e.m);
+          ASSERT_TRUE(save_position() == before) << board_fen() << " " << move_text(e.m);
         }
         if (!in_check(side)) {
           makenullmove();
           expect_consistent(loaded_castle, "null move");
           ASSERT_TRUE(ep == -1 && fifty == 0);
           takebacknullmove();
-          ASSERT_TRUE(snapshot() == before) << "null move";
+          ASSERT_TRUE(save_position() == before) << "null move";
         }
         if (!play_random_move(rng)) break;
       }
