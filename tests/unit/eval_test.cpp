@@ -18,12 +18,9 @@
 #include "eval/eval_cache.h"
 #include "eval/eval_hash.h"
 #include "eval/eval_state.h"
-#include "eval/king_safety.h"
 #include "eval/pawn_structure.h"
-#include "eval/pst.h"
 #include "eval/score.h"
 #include "eval/symtest_positions.h"
-#include "eval/weights.h"
 #include "test_support.h"
 
 namespace {
@@ -122,23 +119,6 @@ class EvalWeights : public ::testing::Test {
       if (my_StringIsEqual(row->type, "spin") && row->value != row->init) setoption(row->name, row->init);
   }
 };
-
-TEST_F(EvalWeights, TablesAndClamps) {
-  EXPECT_EQ(Pst[PAWN][sq("e2")][0], -7);
-  EXPECT_EQ(Pst[PAWN][sq("a7")][1], 14);
-  EXPECT_EQ(Pst[KNIGHT][sq("a1")][0], -20);
-  EXPECT_EQ(Pst[KNIGHT][sq("d5")][1], 6);
-  setoption("PawnValueOp", "200");  // clamped to 70 .. 110
-  EXPECT_EQ(pawnValueOp, 110);
-  setoption("PawnValueOp", "10");
-  EXPECT_EQ(pawnValueOp, 70);
-  setoption("KnightValueOp", "900");  // in the option record
-  EXPECT_EQ(OptionUci.knight_value_op, 500);
-  set_position("6k1/8/8/8/8/6p1/5PPP/6K1 w - - 0 1");
-  setoption("KingShelterWeight", "50");
-  setoption("PawnStormWeight", "200");
-  EXPECT_EQ(PawnShelterAndStorm<WHITE>(sq("g1")), 5 + 75 / 2 + 61 / 2 + 81 / 2 - 2 * (4 + 66 + 89));
-}
 
 // Cached evaluations must not hide a new weight from the next search, and an
 // unchanged option keeps them.

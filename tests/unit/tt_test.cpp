@@ -1,4 +1,5 @@
-// The transposition table: probing, storing, mate scores and replacement.
+// The transposition table: probing, storing and mate scores. (Its replacement
+// rule is pinned by the bench signature.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -79,54 +80,6 @@ TEST_F(TTable, RefreshKeepsOneEntryAndTheMove) {
   hash ^= 0x1234;
   storeHashUpper(7, -5, TT_UPPER);
   EXPECT_EQ(probe(7), std::make_tuple(TT_UPPER, -5, 0u));
-}
-
-struct Slot {
-  std::uint16_t generation;
-  int depth, bound;
-};
-
-// Fills bucket 1 with four entries, stores a fifth key, and returns the slot it went to.
-int victim_of(const Slot (&slots)[4], std::uint16_t current) {
-  clearHash();
-  for (int i = 0; i < 4; ++i) {
-    hash = 1 + static_cast<u64>(i) * TT_size;
-    hash_gen = slots[i].generation;
-    storeH(knight_move("g1", "f3"), slots[i].depth, 0, slots[i].bound);
-  }
-  hash_gen = current;
-  hash = 1 + 4ULL * TT_size;
-  storeH(knight_move("b1", "c3"), 2, 0, TT_EXACT);
-  for (int i = 0; i < 4; ++i)
-    if (hashREC[1].e[i].key == hash) return i;
-  return -1;
-}
-
-TEST_F(TTable, ReplacementWithinABucket) {
-  const std::uint16_t old_gen = 4, cur = 8;
-  const struct {
-    const char* why;
-    Slot slots[4];
-    int victim;
-  } cases[] = {
-      {"current entries: first of the shallowest",
-       {{cur, 8, TT_LOWER}, {cur, 4, TT_EXACT}, {cur, 6, TT_UPPER}, {cur, 4, TT_LOWER}}, 1},
-      {"an old bound beats a current entry even when deeper",
-       {{cur, 2, TT_EXACT}, {cur, 6, TT_EXACT}, {old_gen, 10, TT_LOWER}, {cur, 1, TT_EXACT}}, 2},
-      {"an old exact entry is kept unless shallower",
-       {{cur, 4, TT_EXACT}, {old_gen, 6, TT_EXACT}, {old_gen, 8, TT_EXACT}, {cur, 5, TT_EXACT}}, 0},
-      {"an old exact entry that is shallower goes",
-       {{cur, 4, TT_EXACT}, {old_gen, 2, TT_EXACT}, {old_gen, 1, TT_EXACT}, {cur, 3, TT_EXACT}}, 1},
-      {"old entries: the shallowest bound, exact ones skipped",
-       {{old_gen, 8, TT_LOWER}, {old_gen, 6, TT_UPPER}, {old_gen, 2, TT_EXACT}, {old_gen, 7, TT_LOWER}}, 1},
-  };
-  for (const auto& c : cases) EXPECT_EQ(victim_of(c.slots, cur), c.victim) << c.why;
-  // A matching key is overwritten in place, whatever the replacement rule says.
-  victim_of({{cur, 1, TT_EXACT}, {cur, 9, TT_EXACT}, {cur, 9, TT_EXACT}, {cur, 9, TT_EXACT}}, cur);
-  hash = 1 + 3ULL * TT_size;
-  storeH(knight_move("e2", "e4"), 12, 0, TT_EXACT);
-  EXPECT_EQ(hashREC[1].e[3].depth, 12);
-  EXPECT_EQ(hashREC[1].e[0].key, 1 + 4ULL * TT_size);
 }
 
 }  // namespace
