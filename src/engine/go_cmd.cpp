@@ -63,7 +63,7 @@ struct Valued {
   int GoLimits::*field;
   int (*read)(const char*);
   bool required;
-  TimeControl kind;
+  TimeControlKind kind;
 };
 
 constexpr Valued valued[] = {

@@ -25,7 +25,7 @@ SearchMoves SearchInput;
 bool Searching = false;
 int max_depth = 128;
 int max_time = 14400000;
-TimeControl ext_time_control_type = TC_NONE;
+TimeControlKind ext_time_control_type = TC_NONE;
 
 namespace {
 

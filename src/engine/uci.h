@@ -40,14 +40,14 @@ extern int max_depth;              // iteration limit in plies
 extern int max_time;               // ms allotted to the move
 // What limits the search of a "go", for the driver's decision whether one
 // more iteration fits.
-enum TimeControl : int {
+enum TimeControlKind : int {
   TC_NONE,
   TC_MOVES_TO_GO,  // a clock with moves to go
   TC_CLOCK,        // a clock without moves to go
   TC_MOVE_TIME,    // a fixed time per move
   TC_DEPTH,        // a fixed depth
 };
-extern TimeControl ext_time_control_type;
+extern TimeControlKind ext_time_control_type;
 
 void Loop();
 void LoopCall();

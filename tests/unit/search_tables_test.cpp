@@ -90,9 +90,19 @@ TEST_F(Ordering, GenerationScores) {
   gen();
   sort_pv();
   const std::pair<const char*, int> cases[] = {
-      {"d1c2", 9999000}, {"e4d5", 9997000}, {"d1h5", 9997000 + 100 - 1000}, {"c3b5", 9996000 + 315 - KNIGHT},
-      {"g5h6", 9996000}, {"e1g1", 9995600}, {"d1d2", 9995500}, {"d1d3", 9995300}, {"d1e2", 9995100},
-      {"h1g1", 3000},    {"d1f3", 2048},    {"d1d5", 9994000 + 100 - 1000}, {"d1b3", 10000000},
+      {"d1c2", MATE_KILLER_SCORE},
+      {"e4d5", WINNING_CAPTURE_SCORE},  // a pawn takes a pawn
+      {"d1h5", WINNING_CAPTURE_SCORE + 100 - 1000},
+      {"c3b5", EVEN_CAPTURE_SCORE + 315 - KNIGHT},
+      {"g5h6", EVEN_CAPTURE_SCORE},  // en passant
+      {"e1g1", CASTLING_SCORE},
+      {"d1d2", KILLER1_SCORE},
+      {"d1d3", KILLER2_SCORE},
+      {"d1e2", COUNTER_MOVE_SCORE},
+      {"h1g1", 3000},  // the history
+      {"d1f3", 2048},
+      {"d1d5", LOSING_CAPTURE_SCORE + 100 - 1000},
+      {"d1b3", PV_MOVE_SCORE},
   };
   for (const auto& [text, score] : cases) EXPECT_EQ(score_of(text), score) << text;
   EXPECT_TRUE(follow_pv);
