@@ -1,0 +1,88 @@
+// The Windows side of the platform layer.
+#include "platform/platform.h"
+#include "platform/input_source.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <intrin.h>
+
+#include <ctime>
+
+namespace {
+
+HANDLE input_handle = nullptr;
+bool input_is_pipe = false;
+
+// A GUI hands the engine a pipe; a person at a console types. A console
+// must not report window or mouse events as waiting input.
+void open_input() {
+  input_handle = GetStdHandle(STD_INPUT_HANDLE);
+  DWORD mode;
+  input_is_pipe = !GetConsoleMode(input_handle, &mode);
+  if (!input_is_pipe) {
+    SetConsoleMode(input_handle, mode & ~static_cast<DWORD>(ENABLE_WINDOW_INPUT | ENABLE_MOUSE_INPUT));
+    FlushConsoleInputBuffer(input_handle);
+  }
+}
+
+}  // namespace
+
+long read_input_bytes(char* dst, std::size_t room, bool block) {
+  if (!input_handle) open_input();
+  // A console hands out at most a line per read, and refuses very large buffers.
+  DWORD want = static_cast<DWORD>(room < (1u << 30) ? room : (1u << 30));
+  if (!input_is_pipe && want > 4096) want = 4096;
+  if (!block) {
+    if (input_is_pipe) {
+      DWORD available = 0;
+      // A failed peek (the writer has gone, or input is a file) means:
+      // read, and meet the end of input or the file's bytes.
+      if (PeekNamedPipe(input_handle, nullptr, 0, nullptr, &available, nullptr)) {
+        if (available == 0) return 0;
+        if (available < want) want = available;
+      }
+    } else {
+      // A key press is two events, down and up.
+      DWORD events = 0;
+      if (!GetNumberOfConsoleInputEvents(input_handle, &events) || events < 2) return 0;
+    }
+  }
+  DWORD got = 0;
+  if (!ReadFile(input_handle, dst, want, &got, nullptr) || got == 0) return -1;
+  return static_cast<long>(got);
+}
+
+std::int64_t get_ms() {
+  // The performance counter is monotonic and finer than the tick count.
+  LARGE_INTEGER count, frequency;
+  QueryPerformanceCounter(&count);
+  QueryPerformanceFrequency(&frequency);
+  const std::int64_t f = frequency.QuadPart;
+  return count.QuadPart / f * 1000 + count.QuadPart % f * 1000 / f;
+}
+
+void format_local_time(char* out, std::size_t size, const char* format) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local;
+  if (localtime_s(&local, &now) != 0 || std::strftime(out, size, format, &local) == 0) {
+    if (size > 0) out[0] = '\0';
+  }
+}
+
+void* allocate_large(std::size_t bytes) {
+  return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+}
+
+void free_large(void* p, std::size_t) {
+  if (p) VirtualFree(p, 0, MEM_RELEASE);
+}
+
+bool isPOPCNTSupported() {
+  int regs[4];
+  __cpuid(regs, 0);
+  if (regs[0] < 1) return false;
+  __cpuid(regs, 1);
+  return (regs[2] >> 23) & 1;
+}
