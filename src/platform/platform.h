@@ -23,9 +23,11 @@ std::int64_t get_ms();
 // The local time formatted with strftime.
 void format_local_time(char* out, std::size_t size, const char* format);
 
-// Zeroed memory for the big hash tables, backed by large pages where the
-// system offers them (fewer TLB misses on random probes); null on failure.
-void* allocate_large(std::size_t bytes);
+// Zeroed memory for the big hash tables; null when the system cannot give
+// it. Backed by large pages where the system offers them (fewer TLB misses
+// on random probes); *large_refused is set when the process had the right to
+// large pages but the system had none to give, so ordinary pages were used.
+void* allocate_large(std::size_t bytes, bool* large_refused);
 void free_large(void* p, std::size_t bytes);
 
 // True when the processor executes POPCNT.

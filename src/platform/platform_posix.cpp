@@ -38,7 +38,9 @@ void format_local_time(char* out, std::size_t size, const char* format) {
   if (strftime(out, size, format, &local) == 0 && size > 0) out[0] = '\0';
 }
 
-void* allocate_large(std::size_t bytes) {
+void* allocate_large(std::size_t bytes, bool* large_refused) {
+  // Transparent huge pages are a hint the kernel may ignore; nothing is refused.
+  *large_refused = false;
   void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p == MAP_FAILED) return nullptr;
 #ifdef MADV_HUGEPAGE

@@ -27,6 +27,25 @@ void open_input() {
   }
 }
 
+// Large pages need the right to lock pages in memory, which an
+// administrator grants to the user; the process must still switch it on.
+// Returns the large-page size, or 0 when the process may not use them.
+SIZE_T large_page_size() {
+  static const SIZE_T size = [] {
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return SIZE_T{0};
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    bool held = LookupPrivilegeValueA(nullptr, "SeLockMemoryPrivilege", &privileges.Privileges[0].Luid) &&
+                AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+                GetLastError() == ERROR_SUCCESS;  // ERROR_NOT_ALL_ASSIGNED: the right is not held
+    CloseHandle(token);
+    return held ? GetLargePageMinimum() : SIZE_T{0};
+  }();
+  return size;
+}
+
 }  // namespace
 
 long read_input_bytes(char* dst, std::size_t room, bool block) {
@@ -71,7 +90,14 @@ void format_local_time(char* out, std::size_t size, const char* format) {
   }
 }
 
-void* allocate_large(std::size_t bytes) {
+void* allocate_large(std::size_t bytes, bool* large_refused) {
+  *large_refused = false;
+  if (const SIZE_T page = large_page_size()) {
+    const SIZE_T rounded = (bytes + page - 1) / page * page;
+    if (void* p = VirtualAlloc(nullptr, rounded, MEM_RESERVE | MEM_COMMIT | MEM_LARGE_PAGES, PAGE_READWRITE))
+      return p;
+    *large_refused = true;
+  }
   return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
 }
 
