@@ -13,11 +13,13 @@
 namespace {
 
 HANDLE input_handle = nullptr;
+bool input_opened = false;
 bool input_is_pipe = false;
 
 // A GUI hands the engine a pipe; a person at a console types. A console
 // must not report window or mouse events as waiting input.
 void open_input() {
+  input_opened = true;
   input_handle = GetStdHandle(STD_INPUT_HANDLE);
   DWORD mode;
   input_is_pipe = !GetConsoleMode(input_handle, &mode);
@@ -49,9 +51,10 @@ SIZE_T large_page_size() {
 }  // namespace
 
 long read_input_bytes(char* dst, std::size_t room, bool block) {
-  if (!input_handle) open_input();
-  // A console hands out at most a line per read, and refuses very large buffers.
-  DWORD want = static_cast<DWORD>(room < (1u << 30) ? room : (1u << 30));
+  if (!input_opened) open_input();
+  // At most the line buffer's 64 kB; a console hands out a line per read
+  // and refuses very large buffers.
+  DWORD want = static_cast<DWORD>(room);
   if (!input_is_pipe && want > 4096) want = 4096;
   if (!block) {
     if (input_is_pipe) {
