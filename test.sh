@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs every test twice: a Release build in build/release and an
-# AddressSanitizer/UBSan build in build/asan. Extra arguments go to ctest,
+# Builds and runs every test: a Release build in build/release, an
+# AddressSanitizer/UBSan build in build/asan and, where mingw-w64 and wine are
+# installed, the Windows suite in build/windows. Extra arguments go to ctest,
 # e.g. ./test.sh -R MoveGen. CORVANTIS_WERROR=ON (as CI sets it) makes every
 # compiler warning an error.
 set -uo pipefail
@@ -17,7 +18,34 @@ run_suite() {
     (cd "$dir" && ctest --output-on-failure --no-tests=error --timeout 900 -j"$jobs" "${ctest_args[@]}")
 }
 
+# corvantis.exe and the unit tests cross-built with mingw-w64 and run under
+# wine; then the Release build's dialogue tests talk to corvantis.exe through
+# pipe_driver.exe, which makes Windows pipes as a Windows GUI does.
+run_windows_suite() {
+  local dir=build/windows status=0
+  export WINEPREFIX="$PWD/$dir/wineprefix" WINEDEBUG=-all
+  cmake --preset windows -DCORVANTIS_TESTS=ON -DCORVANTIS_WERROR="${CORVANTIS_WERROR:-OFF}" && cmake --build "$dir" -j"$jobs" || return 1
+  # The first start sets up the prefix (up to a minute). Wine's services
+  # start here once, apart from the tests' output, and stay for the suite.
+  wineserver -p 2>/dev/null  # fails only when it runs already
+  wine wineboot </dev/null >/dev/null 2>&1 || return 1
+  (cd "$dir" && ctest --output-on-failure --timeout 900 -j"$jobs" "${ctest_args[@]}") || status=1
+  CORVANTIS_UCI_ENGINE="$(command -v wine) $PWD/$dir/tests/pipe_driver.exe $PWD/$dir/corvantis.exe" \
+    ctest --test-dir build/release -L dialogue --output-on-failure --timeout 900 -j"$jobs" "${ctest_args[@]}" ||
+    status=1
+  wineserver -k
+  return "$status"
+}
+
 status=0
 run_suite build/release -DCMAKE_BUILD_TYPE=Release -DCORVANTIS_SANITIZE=OFF || status=1
 run_suite build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANTIS_SANITIZE=ON || status=1
+if command -v x86_64-w64-mingw32-g++ >/dev/null && command -v wine >/dev/null && command -v wineserver >/dev/null; then
+  echo "=== Windows suite: corvantis.exe under wine"
+  started=$SECONDS
+  run_windows_suite || status=1
+  echo "=== Windows suite took $((SECONDS - started)) s"
+else
+  echo "=== Windows suite SKIPPED: it needs mingw-w64 (x86_64-w64-mingw32-g++) and wine; .ci/run installs both"
+fi
 exit "$status"

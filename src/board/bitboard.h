@@ -2,6 +2,8 @@
 // Bit b of a set is square b ^ 56: bit 0 = a1, bit 63 = h8.
 #pragma once
 
+#include <bit>
+
 #include "board/types.h"
 #include "platform/platform.h"
 
@@ -40,8 +42,8 @@ inline int soft_popcount(u64 b) {
 
 inline int popCount(u64 b) { return gUseHwPopCnt ? hw_popcount(b) : soft_popcount(b); }
 
-inline int lsb(u64 b) { return __builtin_ctzll(b); }        // bit index
-inline int msb(u64 b) { return 63 - __builtin_clzll(b); }   // bit index
+inline int lsb(u64 b) { return std::countr_zero(b); }       // bit index
+inline int msb(u64 b) { return 63 - std::countl_zero(b); }  // bit index
 inline bool more_than_one(u64 b) { return (b & (b - 1)) != 0; }
 
 // Clears the lowest bit and returns its engine square.

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "platform/platform.h"
+
 struct LogInfo {
   std::FILE* fp;
   bool on;
@@ -13,6 +15,6 @@ extern LogInfo logi;
 
 // Appends to the log while logging is on; flushed at once so that the log
 // survives a crash of the engine or the GUI.
-void log_printf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void log_printf(const char* fmt, ...) PRINTF_FORMAT(1, 2);
 void log_set(bool on);  // the "Log" option
 void log_close(const char* message_format);

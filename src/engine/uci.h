@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "movegen/move.h"
+#include "platform/platform.h"
 
 // What "go" asked for, and the flags the search and the loop share.
 struct SearchControl {
@@ -52,7 +53,7 @@ extern TimeControlKind ext_time_control_type;
 void Loop();
 void LoopCall();
 void GetString(char* buf, int size);
-void SendInfo(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void SendInfo(const char* fmt, ...) PRINTF_FORMAT(1, 2);
 void eventCheck();
 int parse_move(const char* text);
 char* move_str(move_bytes m);

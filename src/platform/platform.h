@@ -1,6 +1,7 @@
-// The engine's only ties to the operating system and the processor:
-// console input with a non-blocking test, a millisecond clock, local time
-// for the log-file name and the population-count instruction.
+// The engine's only ties to the operating system, the processor and the
+// compiler: console input with a non-blocking test, a millisecond clock,
+// local time for the log-file name, memory for the hash tables and the
+// population-count instruction.
 #pragma once
 
 #include <cstddef>
@@ -22,17 +23,27 @@ std::int64_t get_ms();
 // The local time formatted with strftime.
 void format_local_time(char* out, std::size_t size, const char* format);
 
-// Zeroed memory for the big hash tables, backed by large pages where the
-// system offers them (fewer TLB misses on random probes); null on failure.
-void* allocate_large(std::size_t bytes);
+// Zeroed memory for the big hash tables; null when the system cannot give
+// it. Backed by large pages where the system offers them (fewer TLB misses
+// on random probes); *large_refused is set when the process had the right to
+// large pages but the system had none to give, so ordinary pages were used.
+void* allocate_large(std::size_t bytes, bool* large_refused);
 void free_large(void* p, std::size_t bytes);
 
 // True when the processor executes POPCNT.
 bool isPOPCNTSupported();
 
+// The compiler ties: the POPCNT instruction, a cache prefetch and the
+// printf-format check, for GCC and Clang and for MSVC and clang-cl.
+#if defined(_MSC_VER)
+#include <intrin.h>
+#endif
+
 // The POPCNT instruction itself; call only when isPOPCNTSupported() said so.
 inline int hw_popcount(std::uint64_t b) {
-#if defined(__x86_64__)
+#if defined(_MSC_VER) && defined(_M_X64)
+  return static_cast<int>(__popcnt64(b));
+#elif defined(__x86_64__)
   std::uint64_t r;
   __asm__("popcntq %1, %0" : "=r"(r) : "rm"(b));
   return static_cast<int>(r);
@@ -40,3 +51,22 @@ inline int hw_popcount(std::uint64_t b) {
   return __builtin_popcountll(b);
 #endif
 }
+
+// Starts loading the cache line at p; a hint that changes no result.
+inline void prefetch(const void* p) {
+#if defined(_MSC_VER) && !defined(__clang__)
+  _mm_prefetch(static_cast<const char*>(p), _MM_HINT_T0);
+#else
+  __builtin_prefetch(p);
+#endif
+}
+
+// Lets the compiler check the arguments of a printf-like function: the
+// format is parameter fmt, the arguments start at parameter first.
+#if defined(__MINGW32__) && !defined(__clang__)
+#define PRINTF_FORMAT(fmt, first) __attribute__((format(gnu_printf, fmt, first)))
+#elif defined(__GNUC__) || defined(__clang__)
+#define PRINTF_FORMAT(fmt, first) __attribute__((format(printf, fmt, first)))
+#else
+#define PRINTF_FORMAT(fmt, first)
+#endif

@@ -1,5 +1,6 @@
 #include "search/tt.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -14,18 +15,50 @@ std::uint16_t hash_gen = 0;
 
 namespace {
 
+constexpr std::uint32_t kMinEntries = 512;
+
 // The largest power of two of entries of that size fitting the megabytes.
 std::uint32_t entries_for(unsigned mb, std::size_t entry_size) {
-  std::uint64_t n = 1024;
-  while (entry_size * n <= static_cast<std::uint64_t>(mb) << 20) n *= 2;
-  return static_cast<std::uint32_t>(n / 2);
+  std::uint64_t n = kMinEntries;
+  while (entry_size * n * 2 <= static_cast<std::uint64_t>(mb) << 20) n *= 2;
+  return static_cast<std::uint32_t>(n);
 }
 
+// "768 MB", or "48 kB" for a size below a megabyte; every table size is a
+// whole number of kilobytes.
+void format_size(char* out, std::size_t size, std::uint64_t bytes) {
+  if (bytes % (1u << 20) == 0)
+    std::snprintf(out, size, "%llu MB", static_cast<unsigned long long>(bytes >> 20));
+  else
+    std::snprintf(out, size, "%llu kB", static_cast<unsigned long long>(bytes >> 10));
+}
+
+bool large_pages_refused = false;
+
+// A table the system cannot give in full is halved until it can, and the
+// engine goes on with what it got. Only a system without memory for the
+// smallest table ends the engine.
 template <class T>
-T* allocate(std::uint32_t count) {
-  void* p = allocate_large(sizeof(T) * count);
-  if (!p) std::exit(1);
-  return static_cast<T*>(p);
+T* allocate(std::uint32_t* count, const char* name) {
+  const std::uint32_t wanted = *count;
+  for (;;) {
+    bool refused = false;
+    if (void* p = allocate_large(sizeof(T) * *count, &refused)) {
+      large_pages_refused |= refused;
+      if (*count < wanted) {
+        char want_text[32], got_text[32];
+        format_size(want_text, sizeof want_text, std::uint64_t{sizeof(T)} * wanted);
+        format_size(got_text, sizeof got_text, std::uint64_t{sizeof(T)} * *count);
+        std::printf("info string could not allocate %s for the %s, using %s\n", want_text, name, got_text);
+      }
+      return static_cast<T*>(p);
+    }
+    if (*count <= kMinEntries) {
+      std::printf("info string no memory for the %s\n", name);
+      std::exit(1);
+    }
+    *count /= 2;
+  }
 }
 
 template <class T>
@@ -76,10 +109,12 @@ void init_ttable(unsigned hash_mb, unsigned eval_hash_mb, unsigned pawn_hash_mb)
   gETSize = entries_for(eval_hash_mb, 16);
   TT_size = entries_for(hash_mb, 96);
   ksETSize = 262144;
-  pETable = allocate<EvalHashEntry>(pgETSize);
-  ETable = allocate<EvalHashEntry>(gETSize);
-  hashREC = allocate<hashBucket>(TT_size);
-  kShelterTable = allocate<ShelterCacheEntry>(ksETSize);
+  large_pages_refused = false;
+  pETable = allocate<EvalHashEntry>(&pgETSize, "pawn hash");
+  ETable = allocate<EvalHashEntry>(&gETSize, "eval hash");
+  hashREC = allocate<hashBucket>(&TT_size, "hash table");
+  kShelterTable = allocate<ShelterCacheEntry>(&ksETSize, "king shelter table");
+  if (large_pages_refused) std::printf("info string large pages refused, the hash tables use ordinary pages\n");
   clearHash();
 }
 

@@ -7,6 +7,7 @@
 #include "board/types.h"
 #include "eval/eval_cache.h"
 #include "movegen/move.h"
+#include "platform/platform.h"
 
 enum : int { TT_UPPER = 1, TT_LOWER = 2, TT_EXACT = 3 };
 
@@ -30,8 +31,8 @@ extern std::uint16_t hash_gen;
 // Starts loading the table entries of a position key while other work goes
 // on: the probes that follow a move would otherwise wait for main memory.
 inline void prefetch_bucket(u64 key) {
-  __builtin_prefetch(&hashREC[key & (TT_size - 1)]);
-  __builtin_prefetch(&ETable[key & (gETSize - 1)]);
+  prefetch(&hashREC[key & (TT_size - 1)]);
+  prefetch(&ETable[key & (gETSize - 1)]);
 }
 
 void init_ttable(unsigned hash_mb, unsigned eval_hash_mb, unsigned pawn_hash_mb);

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,7 +11,9 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <sstream>
 
 namespace {
@@ -89,18 +92,36 @@ Summary summary(const Lines& lines) {
   return s;
 }
 
+std::vector<std::string> engine_command() {
+  const char* named = std::getenv("CORVANTIS_UCI_ENGINE");
+  if (!named || !*named) return {CORVANTIS_BINARY};
+  std::istringstream words(named);
+  std::vector<std::string> command;
+  for (std::string word; words >> word;) command.push_back(word);
+  return command;
+}
+
+bool windows_engine() { return engine_command().back().ends_with(".exe"); }
+
 void EngineTest::SetUp() {
   signal(SIGPIPE, SIG_IGN);  // writing to a dead engine must fail, not kill the test
   std::string pattern = (std::filesystem::temp_directory_path() / "corvantis-uci-XXXXXX").string();
   ASSERT_TRUE(mkdtemp(pattern.data()));
   dir = pattern;
+  crlf_ = windows_engine();
+  std::vector<std::string> command = engine_command();
+  std::vector<char*> argv;
+  for (std::string& word : command) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  const rlimit data{data_limit, data_limit};
   int to[2], from[2];
   ASSERT_TRUE(pipe2(to, O_CLOEXEC) == 0 && pipe2(from, O_CLOEXEC) == 0);
   started = std::time(nullptr);
   pid_ = fork();
   if (pid_ == 0) {  // only async-signal-safe calls until exec
     if (dup2(to[0], 0) < 0 || dup2(from[1], 1) < 0 || chdir(dir.c_str()) != 0) _exit(126);
-    execl(CORVANTIS_BINARY, CORVANTIS_BINARY, static_cast<char*>(nullptr));
+    if (data_limit && setrlimit(RLIMIT_DATA, &data) != 0) _exit(126);
+    execv(argv[0], argv.data());
     _exit(127);
   }
   close(to[0]);
@@ -154,6 +175,7 @@ std::optional<std::string> EngineTest::read_line(Millis timeout) {
     if (!pull(ms_until(deadline))) return std::nullopt;
   std::string line = pending_.substr(0, nl);
   pending_.erase(0, nl + 1);
+  if (crlf_ && line.ends_with('\r')) line.pop_back();
   return line;
 }
 
@@ -233,4 +255,22 @@ std::pair<std::string, std::string> EngineTest::best_of(const Lines& lines) {
   if (matches(last, "bestmove @ ponder @")) return {last.substr(9, blank - 9), last.substr(blank + 8)};
   ADD_FAILURE() << "no bestmove line at the end:\n" << joined(lines);
   return {};
+}
+
+Lines EngineTest::file_lines(const std::filesystem::path& file) {
+  Lines lines;
+  std::ifstream in(file);
+  for (std::string line; std::getline(in, line); lines.push_back(line))
+    if (crlf_ && line.ends_with('\r')) line.pop_back();
+  return lines;
+}
+
+std::vector<std::string> EngineTest::log_names() const {
+  std::vector<std::string> names;
+  for (std::time_t t = started; t <= std::time(nullptr); ++t) {
+    char stamp[64];
+    std::strftime(stamp, sizeof stamp, "log-%H%M%S%a%d%b%Y.txt", std::localtime(&t));
+    names.push_back(stamp);
+  }
+  return names;
 }

@@ -48,6 +48,14 @@ struct Summary {
 };
 Summary summary(const Lines& lines);
 
+// The command that starts the engine: the built one, or the one the
+// environment variable CORVANTIS_UCI_ENGINE names, words split at blanks, the
+// first a path. The Windows suite names wine, the pipe driver and
+// corvantis.exe there.
+std::vector<std::string> engine_command();
+// True for a Windows engine (corvantis.exe): its lines end in CR LF, its log too.
+bool windows_engine();
+
 class EngineTest : public ::testing::Test {
  protected:
   // Starts the engine in a fresh temporary directory, where its log lands,
@@ -101,8 +109,18 @@ class EngineTest : public ::testing::Test {
     EXPECT_EQ(board, fen_after(position, best_of(lines).first)) << "the board after the search of " << position;
   }
 
+  // The lines of a file the engine wrote, without their line ends.
+  Lines file_lines(const std::filesystem::path& file);
+  // The names the engine's log file may have: the hour, minute, second,
+  // weekday, day, month and year of its start, any second from the start of
+  // the engine until now.
+  std::vector<std::string> log_names() const;
+
   std::filesystem::path dir;
   std::time_t started = 0;  // when the engine was started
+  // Set before SetUp: the engine's data segment and private mappings are
+  // limited to that many bytes, so an allocation beyond it fails; 0 = no limit.
+  unsigned long long data_limit = 0;
 
  private:
   // Moves what the engine wrote into pending_, waiting up to ms for some; false when nothing came.
@@ -113,5 +131,6 @@ class EngineTest : public ::testing::Test {
   pid_t pid_ = -1;
   int in_ = -1, out_ = -1;  // the engine's standard input and output
   bool eof_ = false, exited = false;
+  bool crlf_ = false;  // lines end in CR LF
   std::string pending_;  // output not yet handed out as lines
 };

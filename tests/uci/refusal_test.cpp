@@ -1,0 +1,64 @@
+// What the system refuses the engine: a log file it cannot create, memory
+// for the hash table it asks for. The engine says so on one "info string"
+// line and goes on with what it has.
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "harness.h"
+
+namespace {
+
+using UciRefusal = EngineTest;
+
+TEST_F(UciRefusal, LogFileThatCannotBeCreatedLeavesLoggingOff) {
+  EXPECT_EQ(ask("position startpos moves e2e4"), Lines{});  // the engine has named its log file by now
+  // A directory where the file would go: no system opens that for writing,
+  // not even for the administrator (a read-only directory would not stop root).
+  const std::vector<std::string> names = log_names();
+  for (const std::string& name : names) std::filesystem::create_directory(dir / name);
+  const Lines refused = ask("setoption name Log value true");
+  ASSERT_EQ(refused.size(), 1u) << joined(refused);
+  const auto named = [&](const std::string& name) { return refused[0] == "info string failed to open " + name + " for logging"; };
+  EXPECT_TRUE(std::any_of(names.begin(), names.end(), named)) << refused[0];
+  // The engine goes on without a log: the position stays, searches work.
+  EXPECT_TRUE(any_starts(ask("perft 2"), " Nodes: 600"));
+  expect_played("position startpos moves e2e4", go("go depth 3"));
+  // Once the way is clear, logging starts at the next request.
+  for (const std::string& name : names) std::filesystem::remove(dir / name);
+  EXPECT_EQ(ask("setoption name Log value true"), Lines{});
+  send("quit");
+  expect_exit();
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1) << "one log file";
+}
+
+// The engine's data limited to 1 GB: the largest hash table (1536 MB) does
+// not fit, half of it does.
+class UciMemoryLimit : public EngineTest {
+ protected:
+  void SetUp() override {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer's shadow memory does not fit under a data limit";
+#endif
+    if (windows_engine())
+      GTEST_SKIP() << "wine commits Windows memory past a data limit, and enforces no job memory limit";
+    data_limit = 1ull << 30;
+    EngineTest::SetUp();
+  }
+};
+
+TEST_F(UciMemoryLimit, HashTheSystemCannotGiveIsReducedToWhatItCan) {
+  const Lines reduced = ask("setoption name Hash value 2048");
+  ASSERT_EQ(reduced.size(), 1u) << joined(reduced);
+  EXPECT_TRUE(matches(reduced[0], "info string could not allocate 1536 MB for the hash table, using # MB"))
+      << reduced[0];
+  const int got = std::atoi(reduced[0].c_str() + reduced[0].rfind(' ', reduced[0].size() - 4));
+  EXPECT_TRUE(got >= 48 && got <= 768) << reduced[0];
+  // The engine goes on with the smaller table.
+  expect_played("position startpos", search("position startpos", "go depth 8"));
+  ask("setoption name ClearHash");
+  EXPECT_EQ(ask("setoption name Hash value 64"), Lines{});  // a size that fits is taken as asked
+  expect_played("position startpos", search("position startpos", "go depth 8"));
+}
+
+}  // namespace
