@@ -1,77 +1,17 @@
 // Evaluations per second over the symmetry-test positions.
-//
-// Loading a position from FEN costs more than evaluating it, so every position
-// is loaded once and kept as a copy of the position globals; a pass restores
-// each copy in turn and evaluates it.
 #include <benchmark/benchmark.h>
 
-#include <cstring>
 #include <vector>
 
-#include "board/makemove.h"
-#include "board/position.h"
-#include "engine/startup.h"
+#include "board_copy.h"
 #include "eval/eval.h"
 #include "eval/eval_hash.h"
-#include "eval/symtest_positions.h"
-#include "search/tt.h"
 
 namespace {
 
-// Everything the evaluation reads from the board.
-struct BoardCopy {
-  int piece[64], color[64];
-  int side, xside, castle, ep, fifty;
-  u64 hash, phash, gMatHash;
-  int wking_loc, bking_loc;
-  u64 Pos[3], myPiece[2][7];
-  int counts[10], wpc, bpc, wpawn, bpawn, wpiece, bpiece;
-  hist_entry history;
-};
-
-int* const count_globals[10] = {&wp, &wn, &wb, &wr, &wq, &bp, &bn, &bb, &br, &bq};
-
-BoardCopy take() {
-  BoardCopy c;
-  std::memcpy(c.piece, piece, sizeof piece);
-  std::memcpy(c.color, color, sizeof color);
-  c.side = side, c.xside = xside, c.castle = castle, c.ep = ep, c.fifty = fifty;
-  c.hash = hash, c.phash = phash, c.gMatHash = gMatHash;
-  c.wking_loc = wking_loc, c.bking_loc = bking_loc;
-  std::memcpy(c.Pos, Pos, sizeof Pos);
-  std::memcpy(c.myPiece, myPiece, sizeof myPiece);
-  for (int i = 0; i < 10; ++i) c.counts[i] = *count_globals[i];
-  c.wpc = wpc, c.bpc = bpc, c.wpawn = wpawn, c.bpawn = bpawn, c.wpiece = wpiece, c.bpiece = bpiece;
-  c.history = hist_dat[hply];
-  return c;
-}
-
-void put(const BoardCopy& c) {
-  std::memcpy(piece, c.piece, sizeof piece);
-  std::memcpy(color, c.color, sizeof color);
-  side = c.side, xside = c.xside, castle = c.castle, ep = c.ep, fifty = c.fifty;
-  hash = c.hash, phash = c.phash, gMatHash = c.gMatHash;
-  wking_loc = c.wking_loc, bking_loc = c.bking_loc;
-  std::memcpy(Pos, c.Pos, sizeof Pos);
-  std::memcpy(myPiece, c.myPiece, sizeof myPiece);
-  for (int i = 0; i < 10; ++i) *count_globals[i] = c.counts[i];
-  wpc = c.wpc, bpc = c.bpc, wpawn = c.wpawn, bpawn = c.bpawn, wpiece = c.wpiece, bpiece = c.bpiece;
-  hply = ply = 0;
-  hist_dat[0] = c.history;
-}
-
-const std::vector<BoardCopy>& positions() {
-  static std::vector<BoardCopy> all = [] {
-    init_engine();
-    std::vector<BoardCopy> v;
-    for (const char* fen : SymTestPosition) {
-      init_board1(fen);
-      v.push_back(take());
-    }
-    return v;
-  }();
-  return all;
-}
+using bench_support::BoardCopy;
+using bench_support::positions;
+using bench_support::put;
 
 // One evaluation of every position per pass, the evaluation cache emptied
 // before each pass. Keeping the pawn and shelter caches is the search's usual
