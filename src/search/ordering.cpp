@@ -1,7 +1,5 @@
 #include "search/ordering.h"
 
-#include <cstdint>
-
 #include "board/attacks.h"
 #include "board/makemove.h"
 #include "board/position.h"
@@ -16,24 +14,20 @@ void swap_into(int i, int chosen) {
   gen_dat[chosen] = tmp;
 }
 
-// A score and its position in one number: higher scores are larger, and on
-// equal scores the earlier position is.
-std::int64_t rank_key(int score, int j) {
-  return static_cast<std::int64_t>(static_cast<std::uint64_t>(static_cast<std::int64_t>(score)) << 32 |
-                                   (0xFFFFFFFFu - static_cast<std::uint32_t>(j)));
-}
-
 // Highest score wins, the earliest on ties; scores below -10000 count as
-// -10000. The maximum of the keys needs no branch that the processor could
-// mispredict.
+// -10000. Written as selects, not jumps: which entry wins is unpredictable,
+// and a mispredicted jump costs more than the select.
 int best_index(int i) {
-  const int end = first_move[ply + 1];
-  std::int64_t best = rank_key(gen_dat[i].score > -10000 ? gen_dat[i].score : -10000, i);
-  for (int j = i + 1; j < end; ++j) {
-    const std::int64_t key = rank_key(gen_dat[j].score, j);
-    best = key > best ? key : best;
+  const gen_entry* best = &gen_dat[i];
+  int value = best->score > -10000 ? best->score : -10000;
+  const gen_entry* const end = &gen_dat[first_move[ply + 1]];
+  for (const gen_entry* g = best + 1; g < end; ++g) {
+    const int s = g->score;
+    const bool better = s > value;
+    value = better ? s : value;
+    best = better ? g : best;
   }
-  return static_cast<int>(0xFFFFFFFFu - static_cast<std::uint32_t>(best));
+  return static_cast<int>(best - gen_dat);
 }
 
 int& history_entry(move m) { return historyScore[color[m.b.from]][piece[m.b.from]][m.b.to]; }
