@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds and runs every test: a Release build in build/release, an
-# AddressSanitizer/UBSan build in build/asan and, where mingw-w64 and wine are
-# installed, the Windows suite in build/windows. Extra arguments go to ctest,
-# e.g. ./test.sh -R MoveGen. CORVANTIS_WERROR=ON (as CI sets it) makes every
-# compiler warning an error.
+# Builds and runs every test: a Release build in build/release (the
+# profile-guided engine that ./run.sh builds), an AddressSanitizer/UBSan build
+# in build/asan and, where mingw-w64 and wine are installed, the Windows suite
+# in build/windows. Extra arguments go to ctest, e.g. ./test.sh -R MoveGen.
+# CORVANTIS_WERROR=ON (as CI sets it) makes every compiler warning an error.
 set -uo pipefail
 cd "$(dirname "$0")"
 
@@ -38,7 +38,7 @@ run_windows_suite() {
 }
 
 status=0
-run_suite build/release -DCMAKE_BUILD_TYPE=Release -DCORVANTIS_SANITIZE=OFF || status=1
+run_suite build/release -DCMAKE_BUILD_TYPE=Release -DCORVANTIS_PGO=ON -DCORVANTIS_SANITIZE=OFF || status=1
 run_suite build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANTIS_SANITIZE=ON || status=1
 if command -v x86_64-w64-mingw32-g++ >/dev/null && command -v wine >/dev/null && command -v wineserver >/dev/null; then
   echo "=== Windows suite: corvantis.exe under wine"

@@ -1,31 +1,15 @@
 // Evaluations per second over the symmetry-test positions.
-//
-// Loading a position from FEN costs more than evaluating it, so every position
-// is loaded once and set aside; a pass restores each in turn and evaluates it.
 #include <benchmark/benchmark.h>
 
 #include <vector>
 
-#include "board/position.h"
-#include "engine/startup.h"
+#include "bench_positions.h"
 #include "eval/eval.h"
 #include "eval/eval_hash.h"
-#include "eval/symtest_positions.h"
 
 namespace {
 
-const std::vector<PositionState>& positions() {
-  static std::vector<PositionState> all = [] {
-    init_engine();
-    std::vector<PositionState> v;
-    for (const char* fen : SymTestPosition) {
-      init_board1(fen);
-      v.push_back(save_position());
-    }
-    return v;
-  }();
-  return all;
-}
+using bench_support::positions;
 
 // One evaluation of every position per pass, the evaluation cache emptied
 // before each pass. Keeping the pawn and shelter caches is the search's usual

@@ -10,6 +10,7 @@ u64 InFrontBB[2][8];
 u64 ForwardBB[2][64], PawnAttackSpan[2][64], PassedPawnMask[2][64];
 u64 PawnAttacks[2][64], PseudoAttacks[6][64];
 u64 LineBB[64][64], BetweenBB[64][64];
+std::uint8_t SquareDistance[64][64];
 
 u64 RANKMASK[64], FILEMASK[64], DIAGA1H8MASK[64], DIAGA8H1MASK[64];
 u64 FILEMAGIC[64], DIAGA1H8MAGIC[64], DIAGA8H1MAGIC[64];
@@ -158,6 +159,13 @@ void buildBitboardAttackTable() {
     PseudoAttacks[ROOK][sq] = rook_attacks(sq, 0);
     PseudoAttacks[QUEEN][sq] = PseudoAttacks[BISHOP][sq] | PseudoAttacks[ROOK][sq];
   }
+
+  for (int a = 0; a < 64; ++a)
+    for (int b = 0; b < 64; ++b) {
+      const int df = file_of(a) > file_of(b) ? file_of(a) - file_of(b) : file_of(b) - file_of(a);
+      const int dr = row_of(a) > row_of(b) ? row_of(a) - row_of(b) : row_of(b) - row_of(a);
+      SquareDistance[a][b] = static_cast<std::uint8_t>(df > dr ? df : dr);
+    }
 
   for (int s1 = 0; s1 < 64; ++s1)
     for (int kind : {BISHOP, ROOK})

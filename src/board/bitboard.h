@@ -3,6 +3,7 @@
 #pragma once
 
 #include <bit>
+#include <cstdint>
 
 #include "board/types.h"
 #include "platform/platform.h"
@@ -81,12 +82,8 @@ inline u64 attacks_bb(int kind, int sq, u64 occ) {
 inline bool aligned(int sq1, int sq2, int sq3) { return (SquareBB[sq3] & LineBB[sq1][sq2]) != 0; }
 
 // King distance: the larger of the file and row differences.
-inline int distance(int a, int b) {
-  int df = file_of(a) - file_of(b), dr = row_of(a) - row_of(b);
-  df = df < 0 ? -df : df;
-  dr = dr < 0 ? -dr : dr;
-  return df > dr ? df : dr;
-}
+extern std::uint8_t SquareDistance[64][64];
+inline int distance(int a, int b) { return SquareDistance[a][b]; }
 
 // One-step shifts of whole sets; the masks keep a step from wrapping across
 // the a/h edge.

@@ -96,8 +96,7 @@ bool make(move_bytes m) {
       --ply;
       return false;
     }
-    piece_remove_hash(ROOK, s, r->rook_from);
-    piece_add_hash(ROOK, s, r->rook_to);
+    piece_move_hash(ROOK, s, r->rook_from, r->rook_to);
   }
 
   const int new_castle = castle & castle_mask[from] & castle_mask[to];
@@ -130,8 +129,7 @@ bool make(move_bytes m) {
     add_material(PAWN, s, -1);
     add_material(m.promote, s, 1);
   } else {
-    piece_remove_hash(k, s, from);
-    piece_add_hash(k, s, to);
+    piece_move_hash(k, s, from, to);
   }
 
   if (m.bits & MF_EP) {
@@ -171,9 +169,7 @@ void takeback() {
     add_material(PAWN, s, 1);
     add_material(m.promote, s, -1);
   } else {
-    const int k = piece[m.to];
-    piece_remove(k, s, m.to);
-    piece_add(k, s, m.from);
+    piece_move(piece[m.to], s, m.to, m.from);
   }
 
   if (h.capture != EMPTY) {
@@ -183,8 +179,7 @@ void takeback() {
 
   if (m.bits & MF_CASTLE) {
     const CastleRule* r = castle_rule(m.to);
-    piece_remove(ROOK, s, r->rook_to);
-    piece_add(ROOK, s, r->rook_from);
+    piece_move(ROOK, s, r->rook_to, r->rook_from);
   }
 
   if (m.bits & MF_EP) {

@@ -174,6 +174,25 @@ void restore_position(const PositionState& s) {
   std::memcpy(h.pinners, s.pinners, sizeof s.pinners);
 }
 
+void piece_move(int k, int c, int from, int to) {
+  const u64 b = SquareBB[from] | SquareBB[to];
+  piece[from] = EMPTY;
+  color[from] = EMPTY;
+  piece[to] = k;
+  color[to] = c;
+  Pos[2] ^= b;
+  myPiece[c][k] ^= b;
+  Pos[c] ^= b;
+  if (k == KING) (c == WHITE ? wking_loc : bking_loc) = to;
+}
+
+void piece_move_hash(int k, int c, int from, int to) {
+  piece_move(k, c, from, to);
+  const u64 keys = hash_piece[c][k][from] ^ hash_piece[c][k][to];
+  hash ^= keys;
+  if (k == PAWN) phash ^= keys;
+}
+
 u64 scratch_hash() {
   u64 h = 0;
   for (int c = WHITE; c <= BLACK; ++c)

@@ -45,6 +45,9 @@ void piece_add(int k, int c, int s);
 void piece_remove(int k, int c, int s);
 void piece_add_hash(int k, int c, int s);
 void piece_remove_hash(int k, int c, int s);
+// A piece moving to an empty square: the material key stays as it is.
+void piece_move(int k, int c, int from, int to);
+void piece_move_hash(int k, int c, int from, int to);
 // Adjusts the counters of colour c for n pieces of kind k (n = 1 or -1).
 void add_material(int k, int c, int n);
 

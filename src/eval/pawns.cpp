@@ -9,6 +9,20 @@
 
 namespace {
 
+// The squares behind the pawns of b on their files, as side us sees it.
+u64 rear_span(int us, u64 b) {
+  if (us == WHITE) {
+    b >>= 8;
+    b |= b >> 8;
+    b |= b >> 16;
+    return b | b >> 32;
+  }
+  b <<= 8;
+  b |= b << 8;
+  b |= b << 16;
+  return b | b << 32;
+}
+
 // The square and its two neighbours on the rank.
 u64 three_wide(int sq) {
   const u64 b = SquareBB[sq];
@@ -72,17 +86,28 @@ void eval_pawn_loop(int us) {
   evalref.attacked_by[us][PAWN] |= pawn_set_attacks(us, ours);
 
   for (u64 b = ours; b;) {
-    const int s = pop_lsb(&b);
-    const int idx = FlipSq(us, s);
+    const int idx = FlipSq(us, pop_lsb(&b));
     PstScore[us][0] += Pst[PAWN][idx][0];
     PstScore[us][1] += Pst[PAWN][idx][1];
+  }
+
+  // Passed: no own pawn ahead on the file, no enemy pawn ahead on it or the
+  // files beside it. All pawns tested at once; the rest of the work is for
+  // the few passers.
+  const u64 their_rear = rear_span(us, theirs);
+  const u64 passers = ours & ~(rear_span(us, ours) | their_rear | eastOne(their_rear) | westOne(their_rear));
+  passedPawn[us] |= passers;
+  for (u64 b = passers; b;) {
+    const int s = pop_lsb(&b);
     const int rr = relative_rank(us, row_of(s));
-    if (!(PassedPawnMask[us][s] & theirs) && !(ForwardBB[us][s] & ours)) {
-      passedPawn[us] |= SquareBB[s];
-      if (unstoppable(us, s, rr)) (us == WHITE ? wUcPasserCnt : bUcPasserCnt)++;
-      if (lone_pawn_against_king) king_pawn_rules(us, s, rr);
-    } else if (!their_pieces && (candidatePasser(us, s) || hiddenPasser(us, s))) {
+    if (unstoppable(us, s, rr)) (us == WHITE ? wUcPasserCnt : bUcPasserCnt)++;
+    if (lone_pawn_against_king) king_pawn_rules(us, s, rr);
+  }
+  if (their_pieces) return;
+  for (u64 b = ours & ~passers; b;) {
+    const int s = pop_lsb(&b);
+    const int rr = relative_rank(us, row_of(s));
+    if (candidatePasser(us, s) || hiddenPasser(us, s))
       en_score += sign * (unstoppable(us, s, rr) ? (rr - 1) * 16 : rr * 2 - 2);
-    }
   }
 }

@@ -31,10 +31,12 @@ int history_of(const move& m) { return historyScore[color[m.b.from]][m.b.moved][
 
 }  // namespace
 
+// The first four fields written as one word (from in the low byte).
 gen_entry& push_entry(int from, int to, int bits) {
   gen_entry& g = gen_dat[first_move[ply + 1]++];
-  g.m.b = {static_cast<std::uint8_t>(from), static_cast<std::uint8_t>(to), static_cast<std::uint8_t>(piece[from]),
-           static_cast<std::uint8_t>(EMPTY), static_cast<std::uint8_t>(bits)};
+  g.m.u = static_cast<std::uint32_t>(from) | static_cast<std::uint32_t>(to) << 8 |
+          static_cast<std::uint32_t>(piece[from]) << 16 | static_cast<std::uint32_t>(EMPTY) << 24;
+  g.m.b.bits = static_cast<std::uint8_t>(bits);
   return g;
 }
 

@@ -15,16 +15,20 @@ void swap_into(int i, int chosen) {
   gen_dat[chosen] = tmp;
 }
 
-// Highest score wins, the earliest on ties; scores below -10000 count as -10000.
+// Highest score wins, the earliest on ties; scores below -10000 count as
+// -10000. Written as selects, not jumps: which entry wins is unpredictable,
+// and a mispredicted jump costs more than the select.
 int best_index(int i) {
-  int chosen = i;
-  int value = gen_dat[i].score > -10000 ? gen_dat[i].score : -10000;
-  for (int j = i + 1; j < first_move[ply + 1]; ++j)
-    if (gen_dat[j].score > value) {
-      chosen = j;
-      value = gen_dat[j].score;
-    }
-  return chosen;
+  const gen_entry* best = &gen_dat[i];
+  int value = best->score > -10000 ? best->score : -10000;
+  const gen_entry* const end = &gen_dat[first_move[ply + 1]];
+  for (const gen_entry* g = best + 1; g < end; ++g) {
+    const int s = g->score;
+    const bool better = s > value;
+    value = better ? s : value;
+    best = better ? g : best;
+  }
+  return static_cast<int>(best - gen_dat);
 }
 
 int& history_entry(move m) { return historyScore[color[m.b.from]][piece[m.b.from]][m.b.to]; }

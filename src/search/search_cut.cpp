@@ -3,6 +3,7 @@
 // ProbCut, internal iterative deepening, then the hash move and three
 // generation stages of which only the last is pruned and reduced.
 #include <algorithm>
+#include <cstdint>
 #include <initializer_list>
 
 #include "board/attacks.h"
@@ -86,6 +87,21 @@ bool prunable(move m, int depth, int moveCount, bool late, int alpha, int static
   if (p > 6) return false;
   if (near_zero(alpha) && staticEval + 150 + 100 * p <= alpha) return true;
   return p <= 3 && see_move(m) < 0;
+}
+
+// Castling, captures, checks and pawns reaching the seventh rank are never pruned.
+bool never_pruned(move m, bool givesCheck) {
+  return givesCheck || (m.b.bits & (MF_CASTLE | MF_CAPTURE)) || PawnTo7thRank(m);
+}
+
+// The moves of the list from i on that can never be pruned, the skipped one left out.
+int count_never_pruned(int i, std::uint32_t skipped) {
+  int n = 0;
+  for (; i < first_move[ply + 1]; ++i) {
+    const move m = gen_dat[i].m;
+    if (m.u != skipped && never_pruned(m, MoveGivesCheck(m))) ++n;
+  }
+  return n;
 }
 
 }  // namespace
@@ -188,7 +204,14 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
   gen_rest();
   if (follow_pv) sort_pv();
   const int d = depth / ONE_PLY;
+  // Once every late quiet move is pruned (which lasts: the move count and the
+  // best score only grow), the list is picked through only as long as moves
+  // that are never pruned remain in it.
+  int unprunable_left = -1;
   for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
+    if (unprunable_left < 0 && best > -MATE_BOUND && depth < 16 * ONE_PLY && moveCount >= futility_move_count[d])
+      unprunable_left = count_never_pruned(i, hashTried ? hashMove.u : 0);
+    if (unprunable_left == 0) break;
     if (hashTried) sort(i);
     else pick(i, hashMove);
     const move m = gen_dat[i].m;
@@ -198,9 +221,9 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
     const bool capture = m.b.bits & MF_CAPTURE;
     const bool givesCheck = !castling && MoveGivesCheck(m);
     const bool late = depth < 16 * ONE_PLY && moveCount >= futility_move_count[d];
-    if (best > -MATE_BOUND && !castling && !givesCheck && !capture && !PawnTo7thRank(m) &&
-        prunable(m, depth, moveCount, late, alpha, staticEval))
-      continue;
+    const bool unprunable = never_pruned(m, givesCheck);
+    if (unprunable && unprunable_left > 0) --unprunable_left;
+    if (best > -MATE_BOUND && !unprunable && prunable(m, depth, moveCount, late, alpha, staticEval)) continue;
 
     const bool seeOk = !givesCheck || capture || see_move(m) >= 0;
     if (!make_and_prefetch(m.b)) continue;

@@ -18,7 +18,8 @@ int see(int from, int to) {
     if (kind == PAWN || kind == BISHOP || kind == QUEEN) attackers |= occ & diagonal & bishop_attacks(to, occ);
     if (kind == ROOK || kind == QUEEN) attackers |= occ & straight & rook_attacks(to, occ);
   };
-  add_xrays(piece[from]);
+  // Behind the mover only: without another slider on its line there is none.
+  if (LineBB[from][to] & (diagonal | straight) & occ) add_xrays(piece[from]);
 
   int stm = side ^ 1;
   if (!(attackers & Pos[stm]) || !(attackers & occ)) return victim;

@@ -30,8 +30,11 @@ extern std::uint16_t hash_gen;
 
 // Starts loading the table entries of a position key while other work goes
 // on: the probes that follow a move would otherwise wait for main memory.
+// A 96-byte bucket always spans two cache lines; a probe that misses reads both.
 inline void prefetch_bucket(u64 key) {
-  prefetch(&hashREC[key & (TT_size - 1)]);
+  const hashBucket* bucket = &hashREC[key & (TT_size - 1)];
+  prefetch(bucket);
+  prefetch(reinterpret_cast<const char*>(bucket) + sizeof(hashBucket) - 1);
   prefetch(&ETable[key & (gETSize - 1)]);
 }
 
