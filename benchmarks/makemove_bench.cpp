@@ -6,12 +6,10 @@
 
 #include <vector>
 
-#include "board/attacks.h"
 #include "board/makemove.h"
 #include "board/position.h"
 #include "board_copy.h"
 #include "engine/diagnostics.h"
-#include "movegen/gen.h"
 #include "movegen/movestack.h"
 
 namespace {
@@ -29,13 +27,7 @@ const std::vector<PositionMoves>& position_moves() {
     std::vector<PositionMoves> v;
     for (const BoardCopy& c : bench_support::positions()) {
       put(c);
-      if (in_check(side)) {
-        get_checker(side);
-        if (gchecker2 != -1) gen_king();
-        else gen_evade();
-      } else {
-        gen();
-      }
+      bench_support::generate_all();
       PositionMoves p{c, {}};
       for (int i = first_move[0]; i < first_move[1]; ++i) p.moves.push_back(gen_dat[i].m.b);
       v.push_back(p);

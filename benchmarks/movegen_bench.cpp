@@ -6,10 +6,7 @@
 
 #include <vector>
 
-#include "board/attacks.h"
 #include "board_copy.h"
-#include "movegen/gen.h"
-#include "movegen/movestack.h"
 #include "movegen/staged.h"
 
 namespace {
@@ -17,17 +14,6 @@ namespace {
 using bench_support::BoardCopy;
 using bench_support::positions;
 using bench_support::put;
-
-// The generators as the searches call them: evasions when in check.
-void full() {
-  if (in_check(side)) {
-    get_checker(side);
-    if (gchecker2 != -1) gen_king();
-    else gen_evade();
-  } else {
-    gen();
-  }
-}
 
 void staged() {
   gen_win_caps();
@@ -46,7 +32,7 @@ void BM_Generate(benchmark::State& state, void (*generate)()) {
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(all.size()));
 }
-BENCHMARK_CAPTURE(BM_Generate, full, full);
+BENCHMARK_CAPTURE(BM_Generate, full, bench_support::generate_all);
 BENCHMARK_CAPTURE(BM_Generate, staged, staged);
 BENCHMARK_CAPTURE(BM_Generate, captures, gen_caps);
 BENCHMARK_CAPTURE(BM_Generate, quiet_checks, gen_non_caps_check);
