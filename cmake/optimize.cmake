@@ -11,8 +11,9 @@
 
 set(CORVANTIS_ENGINE_TARGETS corvantis_core corvantis)
 
-# Link-time optimisation: not with the sanitizers, which gain nothing from it.
-if(CORVANTIS_LTO AND NOT CORVANTIS_SANITIZE)
+# Link-time optimisation: not with the sanitizers or for debugging, which gain
+# nothing from it.
+if(CORVANTIS_LTO AND NOT CORVANTIS_SANITIZE AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
   include(CheckIPOSupported)
   check_ipo_supported(RESULT corvantis_ipo_ok OUTPUT corvantis_ipo_message LANGUAGES CXX)
   if(corvantis_ipo_ok)
