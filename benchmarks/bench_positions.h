@@ -1,13 +1,16 @@
 // The test positions of the benchmarks, each loaded once from FEN and set
 // aside with the board's own save: loading from FEN costs more than most of
-// what is measured, so a pass restores each position in turn.
+// what is measured, so a pass restores each position in turn. Also the move
+// generation the benchmarks share.
 #pragma once
 
 #include <vector>
 
+#include "board/attacks.h"
 #include "board/position.h"
 #include "engine/startup.h"
 #include "eval/symtest_positions.h"
+#include "movegen/gen.h"
 
 namespace bench_support {
 
@@ -24,6 +27,18 @@ inline const std::vector<PositionState>& positions() {
     return v;
   }();
   return all;
+}
+
+// Every move of the position as the searches generate them: the evasions
+// when in check, else the full generator.
+inline void generate_all() {
+  if (in_check(side)) {
+    get_checker(side);
+    if (gchecker2 != -1) gen_king();
+    else gen_evade();
+  } else {
+    gen();
+  }
 }
 
 }  // namespace bench_support

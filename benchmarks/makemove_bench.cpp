@@ -6,12 +6,10 @@
 
 #include <vector>
 
-#include "board/attacks.h"
 #include "board/makemove.h"
 #include "board/position.h"
 #include "bench_positions.h"
 #include "engine/diagnostics.h"
-#include "movegen/gen.h"
 #include "movegen/movestack.h"
 
 namespace {
@@ -27,13 +25,7 @@ const std::vector<PositionMoves>& position_moves() {
     std::vector<PositionMoves> v;
     for (const PositionState& c : bench_support::positions()) {
       restore_position(c);
-      if (in_check(side)) {
-        get_checker(side);
-        if (gchecker2 != -1) gen_king();
-        else gen_evade();
-      } else {
-        gen();
-      }
+      bench_support::generate_all();
       PositionMoves p{c, {}};
       for (int i = first_move[0]; i < first_move[1]; ++i) p.moves.push_back(gen_dat[i].m.b);
       v.push_back(p);

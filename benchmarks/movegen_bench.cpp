@@ -6,26 +6,12 @@
 
 #include <vector>
 
-#include "board/attacks.h"
 #include "bench_positions.h"
-#include "movegen/gen.h"
-#include "movegen/movestack.h"
 #include "movegen/staged.h"
 
 namespace {
 
 using bench_support::positions;
-
-// The generators as the searches call them: evasions when in check.
-void full() {
-  if (in_check(side)) {
-    get_checker(side);
-    if (gchecker2 != -1) gen_king();
-    else gen_evade();
-  } else {
-    gen();
-  }
-}
 
 void staged() {
   gen_win_caps();
@@ -44,7 +30,7 @@ void BM_Generate(benchmark::State& state, void (*generate)()) {
   }
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(all.size()));
 }
-BENCHMARK_CAPTURE(BM_Generate, full, full);
+BENCHMARK_CAPTURE(BM_Generate, full, bench_support::generate_all);
 BENCHMARK_CAPTURE(BM_Generate, staged, staged);
 BENCHMARK_CAPTURE(BM_Generate, captures, gen_caps);
 BENCHMARK_CAPTURE(BM_Generate, quiet_checks, gen_non_caps_check);
