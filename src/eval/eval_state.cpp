@@ -4,7 +4,7 @@
 #include "board/position.h"
 #include "engine/options.h"
 
-constinit thread_local EvalInfo evalref;
+constinit thread_local EvalInfo evalref{};
 constinit thread_local int score, op_score, en_score;
 constinit thread_local Score make_value;
 constinit thread_local int mat_eval[2][2];

@@ -33,7 +33,7 @@ int ext_corvantis_side = 0;
 constinit thread_local bool follow_pv = false;
 constinit thread_local int ralpha = -MATE_VALUE, rbeta = MATE_VALUE;
 int iscore[200];
-constinit thread_local ExcludedMoves ExcludeMove;
+constinit thread_local ExcludedMoves ExcludeMove{};
 pv_store_t PVStore[MAX_MULTI_PV];
 int my_cnt = 0;
 
@@ -262,6 +262,7 @@ void think(int show) {
   // Set before the book is asked: the report after a book move reads them too.
   start_time = get_ms();
   rnodes = 0;
+  reset_helper_nodes();
   if (play_book_move()) return;
 
   ++out_of_book;

@@ -112,10 +112,7 @@ void start_helpers(int depth_limit) {
   root.position = save_position();
   std::memcpy(static_cast<void*>(root.history), hist_dat, sizeof(hist_entry) * (hply + 1));
   root.depth_limit = depth_limit;
-  for (int i = 0; i < helper_count; ++i) {
-    renew_eval_caches(&helpers[i].caches);
-    helpers[i].nodes.store(0, std::memory_order_relaxed);
-  }
+  for (int i = 0; i < helper_count; ++i) renew_eval_caches(&helpers[i].caches);
   stop.store(false, std::memory_order_relaxed);
   {
     std::lock_guard lock(mutex);
@@ -129,6 +126,10 @@ void stop_helpers() {
   stop.store(true, std::memory_order_relaxed);
   std::unique_lock lock(mutex);
   idle.wait(lock, [] { return running == 0; });
+}
+
+void reset_helper_nodes() {
+  for (int i = 0; i < helper_count; ++i) helpers[i].nodes.store(0, std::memory_order_relaxed);
 }
 
 std::int64_t searched_nodes() {

@@ -23,7 +23,9 @@ void start_helpers(int depth_limit);
 void stop_helpers();
 
 // The nodes of the running or last search, all threads together (the
-// helpers' counts as of their last poll).
+// helpers' counts as of their last poll); a search that starts sets the
+// helpers' to 0, whether they take part or not.
+void reset_helper_nodes();
 std::int64_t searched_nodes();
 
 // A helper's poll, every 256 nodes: publishes its node count and stops its
