@@ -9,10 +9,12 @@ empty or overdrawn. It checks that every "go" gets exactly one "bestmove"
 within its own limit plus a margin (for an infinite or ponder search, from
 the "stop" or "ponderhit"), that the best move, the ponder move and the last
 principal variation are playable, and that the engine never hangs, crashes
-or reports a sanitizer error. Run it against the sanitizer
-build for the most value:
+or reports a sanitizer error. The number of search threads changes at
+random between searches too. Run it against the sanitizer builds for the
+most value:
 
     tools/uci_search_fuzz.py build/asan/corvantis --seconds 300 --seed 7
+    tools/uci_search_fuzz.py build/tsan/corvantis --seconds 300 --seed 7
 
 The dialogue is written to --log, so a failure can be replayed.
 """
@@ -47,6 +49,7 @@ OPTION_CHANGES = [
     lambda r: "setoption name UCI_AnalyseMode value %s" % r.choice(["true", "false"]),
     lambda r: "setoption name NullMove value %s" % r.choice(["true", "false"]),
     lambda r: "setoption name ClearHash",
+    lambda r: "setoption name Threads value %d" % r.choice([1, 1, 2, 3, 4]),
 ]
 
 
@@ -211,7 +214,7 @@ def main():
             print(engine.proc.stderr.read().decode(errors="replace")[-3000:])
             return 1
     errors = engine.proc.stderr.read().decode(errors="replace")
-    if engine.proc.returncode != 0 or "ERROR" in errors or "runtime error" in errors:
+    if engine.proc.returncode != 0 or any(word in errors for word in ("ERROR", "runtime error", "ThreadSanitizer")):
         print("FAILED: exit status %d\n%s" % (engine.proc.returncode, errors[-3000:]))
         return 1
     print("ok: %d games, %d searches" % (games, searches))

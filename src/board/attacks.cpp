@@ -3,7 +3,7 @@
 #include "board/makemove.h"
 #include "board/position.h"
 
-int gchecker1 = -1, gchecker2 = -1;
+constinit thread_local int gchecker1 = -1, gchecker2 = -1;
 
 bool attackBB(int sq, int c) {
   const u64* mine = myPiece[c];

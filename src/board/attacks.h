@@ -4,7 +4,7 @@
 #include "board/types.h"
 #include "movegen/move.h"
 
-extern int gchecker1, gchecker2;  // squares of the (first two) checking pieces, -1 if none
+extern constinit thread_local int gchecker1, gchecker2;  // squares of the (first two) checking pieces, -1 if none
 
 // Square sq is attacked by a pawn, knight or slider of colour c (kings not counted).
 bool attackBB(int sq, int c);

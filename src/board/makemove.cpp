@@ -4,7 +4,7 @@
 #include "board/position.h"
 #include "search/tt.h"
 
-hist_entry hist_dat[HIST_STACK];
+constinit thread_local hist_entry hist_dat[HIST_STACK]{};
 
 namespace {
 

@@ -11,14 +11,14 @@
 #include "movegen/movestack.h"
 #include "search/tt.h"
 
-int piece[64], color[64];
-int side, xside, castle, ep, fifty, hply, ply;
-u64 hash, phash, gMatHash;
-int wking_loc, bking_loc;
-u64 Pos[3];
-u64 myPiece[2][7];
-int wp, wn, wb, wr, wq, bp, bn, bb, br, bq;
-int wpc, bpc, wpawn, bpawn, wpiece, bpiece;
+constinit thread_local int piece[64], color[64];
+constinit thread_local int side, xside, castle, ep, fifty, hply, ply;
+constinit thread_local u64 hash, phash, gMatHash;
+constinit thread_local int wking_loc, bking_loc;
+constinit thread_local u64 Pos[3];
+constinit thread_local u64 myPiece[2][7];
+constinit thread_local int wp, wn, wb, wr, wq, bp, bn, bb, br, bq;
+constinit thread_local int wpc, bpc, wpawn, bpawn, wpiece, bpiece;
 
 u64 hash_piece[2][6][64];
 u64 hash_side;
@@ -28,9 +28,25 @@ u64 materialHash[2][6][8];
 
 namespace {
 
-int* const kind_counter[2][5] = {{&wp, &wn, &wb, &wr, &wq}, {&bp, &bn, &bb, &br, &bq}};
-int* const all_counters[16] = {&wp, &wn, &wb, &wr, &wq, &bp, &bn, &bb, &br, &bq,
-                               &wpc, &bpc, &wpawn, &bpawn, &wpiece, &bpiece};
+// The counters belong to the thread, so their addresses are not constants:
+// no table of pointers to them.
+int& kind_counter(int c, int k) {
+  switch (k) {
+    case PAWN: return c == WHITE ? wp : bp;
+    case KNIGHT: return c == WHITE ? wn : bn;
+    case BISHOP: return c == WHITE ? wb : bb;
+    case ROOK: return c == WHITE ? wr : br;
+    default: return c == WHITE ? wq : bq;
+  }
+}
+
+// In the order of PositionState::counters.
+struct Counters {
+  int* at[16];
+};
+Counters all_counters() {
+  return {{&wp, &wn, &wb, &wr, &wq, &bp, &bn, &bb, &br, &bq, &wpc, &bpc, &wpawn, &bpawn, &wpiece, &bpiece}};
+}
 
 // The material key of the n-th piece (n counted from 1) of colour c and kind k.
 u64 material_key(int c, int k, int n) { return (&materialHash[0][0][0])[(c * 6 + k) * 8 + n - 1]; }
@@ -80,7 +96,7 @@ void init_materials() {
 
 void add_material(int k, int c, int n) {
   if (k == KING) return;
-  *kind_counter[c][k] += n;
+  kind_counter(c, k) += n;
   if (k == PAWN) {
     (c == WHITE ? wpawn : bpawn) += 100 * n;
   } else {
@@ -151,7 +167,8 @@ PositionState save_position() {
   s.wking_loc = wking_loc, s.bking_loc = bking_loc;
   std::memcpy(s.Pos, Pos, sizeof Pos);
   std::memcpy(s.myPiece, myPiece, sizeof myPiece);
-  for (int i = 0; i < 16; ++i) s.counters[i] = *all_counters[i];
+  const Counters counters = all_counters();
+  for (int i = 0; i < 16; ++i) s.counters[i] = *counters.at[i];
   const hist_entry& h = hist_dat[hply];
   std::memcpy(s.checkSq, h.checkSq, sizeof s.checkSq);
   std::memcpy(s.blockers, h.blockers, sizeof s.blockers);
@@ -167,7 +184,8 @@ void restore_position(const PositionState& s) {
   wking_loc = s.wking_loc, bking_loc = s.bking_loc;
   std::memcpy(Pos, s.Pos, sizeof Pos);
   std::memcpy(myPiece, s.myPiece, sizeof myPiece);
-  for (int i = 0; i < 16; ++i) *all_counters[i] = s.counters[i];
+  const Counters counters = all_counters();
+  for (int i = 0; i < 16; ++i) *counters.at[i] = s.counters[i];
   hist_entry& h = hist_dat[hply];
   std::memcpy(h.checkSq, s.checkSq, sizeof s.checkSq);
   std::memcpy(h.blockers, s.blockers, sizeof s.blockers);

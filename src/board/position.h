@@ -5,23 +5,23 @@
 #include "board/bitboard.h"
 #include "board/types.h"
 
-extern int piece[64];  // kind on each square, EMPTY if vacant
-extern int color[64];  // colour on each square, EMPTY if vacant
-extern int side, xside;
-extern int castle;     // 1 white O-O, 2 white O-O-O, 4 black O-O, 8 black O-O-O
-extern int ep;         // en-passant target square, -1 if none
-extern int fifty;      // half-move clock
-extern int hply;       // moves made since the position was set
-extern int ply;        // distance from the search root
-extern u64 hash, phash, gMatHash;
-extern int wking_loc, bking_loc;
-extern u64 Pos[3];         // white pieces, black pieces, all pieces
-extern u64 myPiece[2][7];  // [colour][kind]; the EMPTY column stays zero
+extern constinit thread_local int piece[64];  // kind on each square, EMPTY if vacant
+extern constinit thread_local int color[64];  // colour on each square, EMPTY if vacant
+extern constinit thread_local int side, xside;
+extern constinit thread_local int castle;     // 1 white O-O, 2 white O-O-O, 4 black O-O, 8 black O-O-O
+extern constinit thread_local int ep;         // en-passant target square, -1 if none
+extern constinit thread_local int fifty;      // half-move clock
+extern constinit thread_local int hply;       // moves made since the position was set
+extern constinit thread_local int ply;        // distance from the search root
+extern constinit thread_local u64 hash, phash, gMatHash;
+extern constinit thread_local int wking_loc, bking_loc;
+extern constinit thread_local u64 Pos[3];         // white pieces, black pieces, all pieces
+extern constinit thread_local u64 myPiece[2][7];  // [colour][kind]; the EMPTY column stays zero
 
-extern int wp, wn, wb, wr, wq, bp, bn, bb, br, bq;  // piece counts
-extern int wpc, bpc;                                // knights to queens
-extern int wpawn, bpawn;                            // pawn material
-extern int wpiece, bpiece;                          // non-pawn material
+extern constinit thread_local int wp, wn, wb, wr, wq, bp, bn, bb, br, bq;  // piece counts
+extern constinit thread_local int wpc, bpc;                                // knights to queens
+extern constinit thread_local int wpawn, bpawn;                            // pawn material
+extern constinit thread_local int wpiece, bpiece;                          // non-pawn material
 
 extern u64 hash_piece[2][6][64];
 extern u64 hash_side;

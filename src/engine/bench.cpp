@@ -8,6 +8,7 @@
 #include "engine/uci.h"
 #include "platform/platform.h"
 #include "search/think.h"
+#include "search/threads.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ void bench() {
     si.bench = true;
     si.poll_input = false;
     think(0);
-    total_nodes += static_cast<double>(rnodes);
+    total_nodes += static_cast<double>(searched_nodes());
     total_ms += static_cast<double>(get_ms() - start_time);
   }
   // A machine fast enough to need no time at all still gets a finite speed.

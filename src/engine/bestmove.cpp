@@ -12,6 +12,7 @@
 #include "platform/platform.h"
 #include "search/search_tables.h"
 #include "search/think.h"
+#include "search/threads.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ void report_no_move() {
 
 void ShowBestMove() {
   const std::int64_t elapsed = get_ms() - start_time;
-  std::printf("info time %d nodes %" PRId64 "\n", elapsed > 0 ? static_cast<int>(elapsed) : 0, rnodes);
+  std::printf("info time %d nodes %" PRId64 "\n", elapsed > 0 ? static_cast<int>(elapsed) : 0, searched_nodes());
 
   const move best = pv[0][0];
   if (best.u == 0) {

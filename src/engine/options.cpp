@@ -51,6 +51,7 @@ OptionRow Option[] = {
     {"MultiPV", true, "1", "spin", "min 1 max 300", {}},
     {"UCI_AnalyseMode", true, "false", "check", "", {}},
     {"ClearHash", true, "true", "button", nullptr, {}},
+    {"Threads", true, "1", "spin", "min 1 max 256", {}},
     {nullptr, false, nullptr, nullptr, nullptr, {}},
 };
 

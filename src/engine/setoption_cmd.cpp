@@ -7,6 +7,7 @@
 #include "engine/uci.h"
 #include "eval/weights.h"
 #include "search/search_tables.h"
+#include "search/threads.h"
 #include "search/tt.h"
 
 namespace {
@@ -68,6 +69,8 @@ void apply_option(const char* name) {
     log_set(OptionGetBool("Log"));
   } else if (is("Ponder")) {
     si.ponder_enabled = OptionGetBool("Ponder");
+  } else if (is("Threads")) {
+    set_thread_count(clamp(OptionGetInt("Threads"), 1, MAX_THREADS));
   }
   for (const ClampedOption& o : clamped_options)
     if (is(o.name)) OptionUci.*o.field = clamp(OptionGetInt(o.name), o.lo, o.hi);

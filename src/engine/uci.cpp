@@ -18,9 +18,10 @@
 #include "platform/platform.h"
 #include "search/search_tables.h"
 #include "search/think.h"
+#include "search/threads.h"
 #include "search/tt.h"
 
-SearchControl si;
+constinit thread_local SearchControl si{};
 SearchMoves SearchInput;
 bool Searching = false;
 int max_depth = 128;
@@ -62,6 +63,7 @@ void execute(char* line) {
     std::printf("info string %s\n", ENG_NAME_VER);
   } else if (std::strcmp(line, "quit") == 0) {
     log_printf(">> %s\n", line);
+    set_thread_count(1);  // the helpers stop before the table they use goes
     free_tt();
     log_close("Closing log file %s\n");
     std::exit(0);
@@ -99,7 +101,9 @@ void execute(char* line) {
 }  // namespace
 
 void GetString(char* buf, int size) {
-  if (!read_input_line(buf, size)) std::exit(0);
+  if (read_input_line(buf, size)) return;
+  set_thread_count(1);  // no helper may run on while the process ends
+  std::exit(0);
 }
 
 void SendInfo(const char* fmt, ...) {

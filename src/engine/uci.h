@@ -26,7 +26,7 @@ struct SearchControl {
   bool stop_requested;     // "stop", or "ponderhit" after the ponder budget
 };
 
-extern SearchControl si;
+extern constinit thread_local SearchControl si;
 
 constexpr int MAX_SEARCH_MOVES = 301;
 

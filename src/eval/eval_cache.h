@@ -18,9 +18,9 @@ struct ShelterCacheEntry {
 
 constexpr int NO_EVAL = -10000000;
 
-extern EvalHashEntry* ETable;  // whole evaluations
-extern std::uint32_t gETSize;  // entries, a power of two
-extern EvalHashEntry* pETable;  // pawn structure
-extern std::uint32_t pgETSize;
-extern ShelterCacheEntry* kShelterTable;  // king shelters
-extern std::uint32_t ksETSize;
+extern constinit thread_local EvalHashEntry* ETable;  // whole evaluations
+extern constinit thread_local std::uint32_t gETSize;  // entries, a power of two
+extern constinit thread_local EvalHashEntry* pETable;  // pawn structure
+extern constinit thread_local std::uint32_t pgETSize;
+extern constinit thread_local ShelterCacheEntry* kShelterTable;  // king shelters
+extern constinit thread_local std::uint32_t ksETSize;

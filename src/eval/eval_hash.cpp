@@ -5,12 +5,12 @@
 #include "board/position.h"
 #include "eval/eval_cache.h"
 
-EvalHashEntry* ETable = nullptr;
-std::uint32_t gETSize = 0;
-EvalHashEntry* pETable = nullptr;
-std::uint32_t pgETSize = 0;
-ShelterCacheEntry* kShelterTable = nullptr;
-std::uint32_t ksETSize = 0;
+constinit thread_local EvalHashEntry* ETable = nullptr;
+constinit thread_local std::uint32_t gETSize = 0;
+constinit thread_local EvalHashEntry* pETable = nullptr;
+constinit thread_local std::uint32_t pgETSize = 0;
+constinit thread_local ShelterCacheEntry* kShelterTable = nullptr;
+constinit thread_local std::uint32_t ksETSize = 0;
 
 namespace {
 
@@ -28,6 +28,8 @@ void store(EvalHashEntry* table, std::uint32_t size, u64 key, int value) {
   e.score = value;
 }
 
+std::uint32_t clears = 0;  // by the main thread, of any of its caches
+
 template <class T>
 void wipe(T* table, std::uint32_t size) {
   if (table) std::memset(static_cast<void*>(table), 0, sizeof(T) * size);
@@ -41,7 +43,10 @@ int pawn_probe_eval() { return probe(pETable, pgETSize, phash); }
 void pawn_store_eval(int value) { store(pETable, pgETSize, phash, value); }
 
 void clear_eval_caches(bool evaluations, bool pawns, bool shelters) {
+  if (evaluations || pawns || shelters) ++clears;
   if (evaluations) wipe(ETable, gETSize);
   if (pawns) wipe(pETable, pgETSize);
   if (shelters) wipe(kShelterTable, ksETSize);
 }
+
+std::uint32_t eval_clears() { return clears; }

@@ -4,21 +4,21 @@
 #include "board/position.h"
 #include "engine/options.h"
 
-EvalInfo evalref;
-int score, op_score, en_score;
-Score make_value;
-int mat_eval[2][2];
-int PstScore[2][2];
-Score compact_mob[2];
-int king_safety[2];
-u64 passedPawn[2];
-int wUcPasserCnt, bUcPasserCnt;
-int wpwc, wpbc, bpwc, bpbc;
-int wbwc, wbbc, bbwc, bbbc;
-int draw_divisor;
-int game_phase;
-int passPhase[2];
-int kkDistance;
+constinit thread_local EvalInfo evalref{};
+constinit thread_local int score, op_score, en_score;
+constinit thread_local Score make_value;
+constinit thread_local int mat_eval[2][2];
+constinit thread_local int PstScore[2][2];
+constinit thread_local Score compact_mob[2];
+constinit thread_local int king_safety[2];
+constinit thread_local u64 passedPawn[2];
+constinit thread_local int wUcPasserCnt, bUcPasserCnt;
+constinit thread_local int wpwc, wpbc, bpwc, bpbc;
+constinit thread_local int wbwc, wbbc, bbwc, bbbc;
+constinit thread_local int draw_divisor;
+constinit thread_local int game_phase;
+constinit thread_local int passPhase[2];
+constinit thread_local int kkDistance;
 
 // a8 is light.
 const int sqcolor[64] = {

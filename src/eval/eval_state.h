@@ -19,23 +19,23 @@ struct EvalInfo {
   int king_attack_weight[2];
 };
 
-extern EvalInfo evalref;
+extern constinit thread_local EvalInfo evalref;
 
-extern int score;               // untapered centipawns, and the total at the end
-extern int op_score, en_score;  // opening and endgame terms that are not Scores
-extern Score make_value;        // piece terms, king safety, threats, mobility
-extern int mat_eval[2][2];      // [0 opening, 1 endgame][side]
-extern int PstScore[2][2];      // [side][0 opening, 1 endgame]
-extern Score compact_mob[2];    // mobility before weighting
-extern int king_safety[2];      // pawn shelter and storm of each king
-extern u64 passedPawn[2];
-extern int wUcPasserCnt, bUcPasserCnt;  // passers the enemy king cannot catch
-extern int wpwc, wpbc, bpwc, bpbc;      // pawns on light / dark squares
-extern int wbwc, wbbc, bbwc, bbbc;      // bishops on light / dark squares
-extern int draw_divisor;        // the total is divided by it when it is not 1
-extern int game_phase;          // 0 (bare kings) .. 64
-extern int passPhase[2];        // each side's own material, 0 .. 32
-extern int kkDistance;          // between the two kings
+extern constinit thread_local int score;               // untapered centipawns, and the total at the end
+extern constinit thread_local int op_score, en_score;  // opening and endgame terms that are not Scores
+extern constinit thread_local Score make_value;        // piece terms, king safety, threats, mobility
+extern constinit thread_local int mat_eval[2][2];      // [0 opening, 1 endgame][side]
+extern constinit thread_local int PstScore[2][2];      // [side][0 opening, 1 endgame]
+extern constinit thread_local Score compact_mob[2];    // mobility before weighting
+extern constinit thread_local int king_safety[2];      // pawn shelter and storm of each king
+extern constinit thread_local u64 passedPawn[2];
+extern constinit thread_local int wUcPasserCnt, bUcPasserCnt;  // passers the enemy king cannot catch
+extern constinit thread_local int wpwc, wpbc, bpwc, bpbc;      // pawns on light / dark squares
+extern constinit thread_local int wbwc, wbbc, bbwc, bbbc;      // bishops on light / dark squares
+extern constinit thread_local int draw_divisor;        // the total is divided by it when it is not 1
+extern constinit thread_local int game_phase;          // 0 (bare kings) .. 64
+extern constinit thread_local int passPhase[2];        // each side's own material, 0 .. 32
+extern constinit thread_local int kkDistance;          // between the two kings
 
 extern const int sqcolor[64];   // 0 light, 1 dark, by engine square
 constexpr u64 LightSquares = 0x55AA55AA55AA55AAULL;

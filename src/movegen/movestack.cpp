@@ -4,13 +4,13 @@
 #include "board/position.h"
 #include "search/see.h"
 
-gen_entry gen_dat[GEN_STACK];
+constinit thread_local gen_entry gen_dat[GEN_STACK]{};
 bool gDoPerft = false;
-int first_move[MAX_PLY + 1];
+constinit thread_local int first_move[MAX_PLY + 1];
 
-int historyScore[2][6][64];
-gen_entry killer1[MAX_PLY], killer2[MAX_PLY], mkiller1[MAX_PLY];
-gen_entry counterMove[64][64];
+constinit thread_local int historyScore[2][6][64];
+constinit thread_local gen_entry killer1[MAX_PLY]{}, killer2[MAX_PLY]{}, mkiller1[MAX_PLY]{};
+constinit thread_local gen_entry counterMove[64][64]{};
 
 namespace {
 

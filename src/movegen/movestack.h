@@ -5,14 +5,14 @@
 #include "board/types.h"
 #include "movegen/move.h"
 
-extern gen_entry gen_dat[GEN_STACK];
+extern constinit thread_local gen_entry gen_dat[GEN_STACK];
 extern bool gDoPerft;  // set while "perft" counts: every promotion is generated, everywhere
-extern int first_move[MAX_PLY + 1];  // level p holds gen_dat[first_move[p] .. first_move[p + 1])
+extern constinit thread_local int first_move[MAX_PLY + 1];  // level p holds gen_dat[first_move[p] .. first_move[p + 1])
 
 // Ordering tables, cleared at the start of every search.
-extern int historyScore[2][6][64];  // [colour][kind][destination]
-extern gen_entry killer1[MAX_PLY], killer2[MAX_PLY], mkiller1[MAX_PLY];
-extern gen_entry counterMove[64][64];  // [origin][destination] of the opponent's last move
+extern constinit thread_local int historyScore[2][6][64];  // [colour][kind][destination]
+extern constinit thread_local gen_entry killer1[MAX_PLY], killer2[MAX_PLY], mkiller1[MAX_PLY];
+extern constinit thread_local gen_entry counterMove[64][64];  // [origin][destination] of the opponent's last move
 
 // The ordering scores given at generation, highest first; the pickers take
 // the highest. A capture adds the victim's value less the mover's to its step

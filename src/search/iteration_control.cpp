@@ -7,6 +7,7 @@
 #include "engine/uci.h"
 #include "search/search_tables.h"
 #include "search/think.h"
+#include "search/threads.h"
 #include "search/timecontrol.h"
 
 int ScoreDropExtension1, ScoreDropExtension2, NewPvTimeExtension, FailLowTimeExtension;
@@ -52,7 +53,7 @@ void set_time_budget() {
 }
 
 bool search_is_over(const Iteration& it, bool root_has_no_move) {
-  if (si.nodes != 0 && (si.nodes <= rnodes || root_has_no_move)) return true;
+  if (si.nodes != 0 && (si.nodes <= searched_nodes() || root_has_no_move)) return true;
   // "go mate": a mate as short as asked for, or shorter, from the second iteration on.
   if (si.mate > 0 && it.mate != 0 && std::abs(it.mate) <= si.mate && it.depth > 1) return true;
   if (si.infinite || si.ponder) return false;

@@ -16,6 +16,7 @@
 #include "search/search_tables.h"
 #include "search/node_common.h"
 #include "search/think.h"
+#include "search/threads.h"
 #include "search/timecontrol.h"
 #include "search/tt.h"
 
@@ -90,7 +91,7 @@ int search_root(int alpha, int beta, int depth, bool inCheck, int checker1, int 
     if (ExcludeMove.count > 0) return ROOT_MOVES_EXHAUSTED;
     return inCheck ? ply - MATE_VALUE : draw_score(OptionUci.stalemate_score);
   }
-  // A single evasion needs little thought.
-  if (count == 1 && inCheck) stop_time -= max_time / 2;
+  // A single evasion needs little thought. The clock is the main thread's.
+  if (count == 1 && inCheck && !helper_thread) stop_time -= max_time / 2;
   return finish_pv_node(best, alphaEntry, depth, previous);
 }

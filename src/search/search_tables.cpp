@@ -9,8 +9,8 @@
 #include "engine/uci.h"
 #include "search/think.h"
 
-move pv[MAX_PLY][MAX_PLY];
-int pv_length[MAX_PLY];
+constinit thread_local move pv[MAX_PLY][MAX_PLY];
+constinit thread_local int pv_length[MAX_PLY];
 int razor_margin[4];
 int futility_value;
 int futility_move_count[16];

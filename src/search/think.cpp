@@ -21,18 +21,19 @@
 #include "search/iteration_control.h"
 #include "search/ordering.h"
 #include "search/search_tables.h"
+#include "search/threads.h"
 #include "search/tt.h"
 
 int root_hply = 0;
 int out_of_book = 0;
 std::int64_t start_time = 0;
-std::int64_t rnodes = 0;
-int gSelDepth = 0;
+constinit thread_local std::int64_t rnodes = 0;
+constinit thread_local int gSelDepth = 0;
 int ext_corvantis_side = 0;
-bool follow_pv = false;
-int ralpha = -MATE_VALUE, rbeta = MATE_VALUE;
+constinit thread_local bool follow_pv = false;
+constinit thread_local int ralpha = -MATE_VALUE, rbeta = MATE_VALUE;
 int iscore[200];
-ExcludedMoves ExcludeMove;
+constinit thread_local ExcludedMoves ExcludeMove{};
 pv_store_t PVStore[MAX_MULTI_PV];
 int my_cnt = 0;
 
@@ -96,6 +97,8 @@ bool play_book_move() {
   return true;
 }
 
+}  // namespace
+
 void clear_search_tables() {
   std::memset(static_cast<void*>(pv), 0, sizeof pv);
   HistoryScoreInit();
@@ -105,17 +108,20 @@ void clear_search_tables() {
   std::memset(static_cast<void*>(counterMove), 0, sizeof counterMove);
 }
 
+namespace {
+
 void report_iteration(int d, int score, int mate) {
-  const std::int64_t n = nps(rnodes, si.elapsed);
+  const std::int64_t nodes = searched_nodes();
+  const std::int64_t n = nps(nodes, si.elapsed);
   if (mate != 0) {
     std::printf("info depth %d seldepth %d multipv 1 score mate %d time %d nodes %" PRId64 " nps %" PRId64 " pv", d,
-                gSelDepth, mate, si.elapsed, rnodes, n);
+                gSelDepth, mate, si.elapsed, nodes, n);
   } else {
     const char* bound = "";
     if (d > 7 && iscore[d] > iscore[d - 1] && score >= rbeta) bound = " lowerbound";
     else if (d > 7 && iscore[d] < iscore[d - 1] && score <= ralpha) bound = " upperbound";
     std::printf("info depth %d seldepth %d multipv 1 score cp %d%s time %d nodes %" PRId64 " nps %" PRId64 " pv", d,
-                gSelDepth, score, bound, si.elapsed, rnodes, n);
+                gSelDepth, score, bound, si.elapsed, nodes, n);
   }
   print_pv_moves(pv[0], pv_length[0]);
 }
@@ -136,7 +142,7 @@ void store_line(int score, int time) {
   p.score = score;
   p.length = pv_length[0];
   p.time = time;
-  p.nodes = rnodes;
+  p.nodes = searched_nodes();
   for (int j = 0; j < p.length; ++j) p.moves[j] = pv[0][j];
 }
 
@@ -155,11 +161,7 @@ void prepare_search() {
   for (move& m : iteration_moves) m.u = 0;
 }
 
-struct RootState {
-  bool no_legal_move;  // mated or stalemated
-  bool in_check;
-  int checker1, checker2;
-};
+}  // namespace
 
 RootState root_state() {
   RootState root;
@@ -172,14 +174,14 @@ RootState root_state() {
   return root;
 }
 
-// One root search at depth d in the current window; a MultiPV search opens
-// the window for each of its lines.
 int run_iteration(int d, const RootState& root, int multi_pv) {
   gSelDepth = 0;
   follow_pv = true;
   if (multi_pv > 1) open_window();
   return search_root(ralpha, rbeta, d * ONE_PLY, root.in_check, root.checker1, root.checker2);
 }
+
+namespace {
 
 Iteration record_iteration(int d, int score) {
   iscore[d] = score;
@@ -260,6 +262,7 @@ void think(int show) {
   // Set before the book is asked: the report after a book move reads them too.
   start_time = get_ms();
   rnodes = 0;
+  reset_helper_nodes();
   if (play_book_move()) return;
 
   ++out_of_book;
@@ -274,6 +277,8 @@ void think(int show) {
   MultiPvLines lines{};
   // Infinite and ponder searches repeat the last depth until they are stopped.
   const int depth_limit = max_depth < MAX_ITERATION ? max_depth : MAX_ITERATION;
+  // A weakened engine plays with one thread.
+  if (!OptionUci.limit_strength) start_helpers(depth_limit);
   auto next_depth = [](int d) { return d < MAX_ITERATION || !(si.ponder || si.infinite) ? d + 1 : d; };
   for (int d = 1; d <= depth_limit;) {
     const int score = run_iteration(d, root, multi_pv);
@@ -300,6 +305,8 @@ void think(int show) {
     if (multi_pv == 1 && next_window(score, &fails)) continue;
     d = next_depth(d);
   }
+
+  stop_helpers();
 
   // A MultiPV search stopped part way may have left a lesser line in row 0.
   if (multi_pv > 1 && lines.best.length > 0) restore_line(lines.best);

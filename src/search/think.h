@@ -9,11 +9,11 @@
 extern int root_hply;            // hply of the root position
 extern int out_of_book;          // searches since the last book move
 extern std::int64_t start_time;  // clock reading at the start of the search
-extern std::int64_t rnodes;      // nodes searched in this search
-extern int gSelDepth;            // highest ply reached in this iteration
+extern constinit thread_local std::int64_t rnodes;      // nodes searched in this search
+extern constinit thread_local int gSelDepth;            // highest ply reached in this iteration
 extern int ext_corvantis_side;   // the engine's colour; draw scores take their sign from it
-extern bool follow_pv;           // the previous iteration's line is still being followed
-extern int ralpha, rbeta;        // root window of the next iteration
+extern constinit thread_local bool follow_pv;           // the previous iteration's line is still being followed
+extern constinit thread_local int ralpha, rbeta;        // root window of the next iteration
 extern int iscore[200];          // score of each completed iteration
 
 constexpr int MAX_MULTI_PV = 300;
@@ -36,11 +36,24 @@ struct ExcludedMoves {
   std::uint32_t moves[MAX_MULTI_PV];
 };
 
-extern ExcludedMoves ExcludeMove;  // root moves already reported at this depth (MultiPV)
+extern constinit thread_local ExcludedMoves ExcludeMove;  // root moves already reported at this depth (MultiPV)
 extern pv_store_t PVStore[MAX_MULTI_PV];
 extern int my_cnt;
 
 void think(int show);  // one search of the current position; the result is pv[0]
+
+// What every search thread does before and during its iterations.
+void clear_search_tables();  // the line, history, killers and counter moves
+
+struct RootState {
+  bool no_legal_move;  // mated or stalemated
+  bool in_check;
+  int checker1, checker2;
+};
+RootState root_state();  // also sets the check information of the root
+// One root search at depth d in the current window; a MultiPV search opens
+// the window for each of its lines.
+int run_iteration(int d, const RootState& root, int multi_pv);
 int search_root(int alpha, int beta, int depth, bool inCheck, int checker1, int checker2);
 void sort_pv();
 void ShowRootMoves(move m, int index);

@@ -8,6 +8,7 @@
 #include "engine/uci.h"
 #include "platform/platform.h"
 #include "search/think.h"
+#include "search/threads.h"
 
 std::int64_t stop_time = 0;
 int ext_max_tt = 0;
@@ -36,11 +37,15 @@ void allocate_time(int own_time, int own_inc, int movestogo) {
 
 void CheckUserInputandTime() {
   if (si.stop_search) return;
+  if (helper_thread) {
+    helper_poll();
+    return;
+  }
   const bool no_limit = si.infinite || si.ponder;
   if (si.poll_input) eventCheck();
   // The first iteration always completes, so that every search has a move to play.
   if (!si.iteration_done) return;
-  if (si.stop_requested || (si.nodes != 0 && si.nodes <= rnodes)) {
+  if (si.stop_requested || (si.nodes != 0 && si.nodes <= searched_nodes())) {
     si.stop_search = true;
     return;
   }
@@ -48,7 +53,8 @@ void CheckUserInputandTime() {
   if (!si.bench) {
     const std::int64_t elapsed = now - start_time;
     if (elapsed > 999 && elapsed - last_info_time > 999) {
-      std::printf("info nodes %" PRId64 " nps %" PRId64 "\n", rnodes, rnodes * 1000 / (elapsed + 1));
+      const std::int64_t nodes = searched_nodes();
+      std::printf("info nodes %" PRId64 " nps %" PRId64 "\n", nodes, nodes * 1000 / (elapsed + 1));
       last_info_time = elapsed;
     } else if (elapsed <= 999) {
       last_info_time = 0;

@@ -6,6 +6,7 @@
 
 #include "board/position.h"
 #include "engine/log.h"
+#include "eval/eval_hash.h"
 #include "platform/platform.h"
 #include "search/search_tables.h"
 
@@ -83,23 +84,42 @@ int score_from_tt(int score, int flag) {
 
 hashEntry* bucket_of_position() { return hashREC[hash & (TT_size - 1)].e; }
 
-// The entry holding this position, or the one to overwrite.
-hashEntry* find_slot(bool* found) {
+u64 pack_move(move m) { return m.u | static_cast<u64>(m.b.bits) << 32; }
+
+u64 pack_data(int score, int depth, int generation, int bound) {
+  return u64{static_cast<std::uint16_t>(score)} | u64{static_cast<std::uint16_t>(depth)} << 16 |
+         u64{static_cast<std::uint16_t>(generation)} << 32 | u64{static_cast<std::uint8_t>(bound)} << 48;
+}
+
+void write_entry(hashEntry* e, u64 move_word, u64 data) {
+  e->check.store(hash ^ move_word ^ data, std::memory_order_relaxed);
+  e->move_word.store(move_word, std::memory_order_relaxed);
+  e->data.store(data, std::memory_order_relaxed);
+}
+
+// The entry holding this position, or the one to overwrite; *old is what it held.
+hashEntry* find_slot(bool* found, hashEntryData* old) {
   hashEntry* e = bucket_of_position();
-  hashEntry* victim = &e[0];
+  int victim = 0;
+  hashEntryData v = read_entry(e[0]);
   for (int i = 0; i < 4; ++i) {
-    if (e[i].key == hash) {
+    const hashEntryData d = i == 0 ? v : read_entry(e[i]);
+    if (d.key == hash) {
       *found = true;
+      *old = d;
       return &e[i];
     }
     if (i == 0) continue;
-    const bool victim_current = victim->generation == hash_gen;
-    const bool e_old_bound = e[i].generation != hash_gen && e[i].bound != TT_EXACT;
-    if (victim_current ? (e[i].depth < victim->depth || e_old_bound) : (e_old_bound && e[i].depth < victim->depth))
-      victim = &e[i];
+    const bool victim_current = v.generation == hash_gen;
+    const bool d_old_bound = d.generation != hash_gen && d.bound != TT_EXACT;
+    if (victim_current ? (d.depth < v.depth || d_old_bound) : (d_old_bound && d.depth < v.depth)) {
+      victim = i;
+      v = d;
+    }
   }
   *found = false;
-  return victim;
+  *old = v;
+  return &e[victim];
 }
 
 }  // namespace
@@ -129,22 +149,65 @@ void free_tt() {
 void clearHash() {
   hash_gen = 0;
   if (hashREC) std::memset(static_cast<void*>(hashREC), 0, sizeof(hashBucket) * TT_size);
-  if (ETable) std::memset(static_cast<void*>(ETable), 0, sizeof(EvalHashEntry) * gETSize);
-  if (pETable) std::memset(static_cast<void*>(pETable), 0, sizeof(EvalHashEntry) * pgETSize);
-  if (kShelterTable) std::memset(static_cast<void*>(kShelterTable), 0, sizeof(ShelterCacheEntry) * ksETSize);
+  clear_eval_caches(true, true, true);
+}
+
+void renew_eval_caches(EvalCaches* c) {
+  if (c->evals && c->wanted[0] == gETSize && c->wanted[1] == pgETSize && c->wanted[2] == ksETSize &&
+      c->clears_seen == eval_clears())
+    return;
+  // Fresh memory is empty, and costs nothing until it is written.
+  free_eval_caches(c);
+  c->wanted[0] = c->evals_size = gETSize;
+  c->wanted[1] = c->pawns_size = pgETSize;
+  c->wanted[2] = c->shelters_size = ksETSize;
+  c->pawns = allocate<EvalHashEntry>(&c->pawns_size, "pawn hash");
+  c->evals = allocate<EvalHashEntry>(&c->evals_size, "eval hash");
+  c->shelters = allocate<ShelterCacheEntry>(&c->shelters_size, "king shelter table");
+  c->clears_seen = eval_clears();
+}
+
+void free_eval_caches(EvalCaches* c) {
+  release(c->evals, c->evals_size);
+  release(c->pawns, c->pawns_size);
+  release(c->shelters, c->shelters_size);
+}
+
+void use_eval_caches(const EvalCaches& c) {
+  ETable = c.evals;
+  gETSize = c.evals_size;
+  pETable = c.pawns;
+  pgETSize = c.pawns_size;
+  kShelterTable = c.shelters;
+  ksETSize = c.shelters_size;
 }
 
 void age_hash() { hash_gen = static_cast<std::uint16_t>(hash_gen + 4); }
 
+hashEntryData read_entry(const hashEntry& e) {
+  const u64 move_word = e.move_word.load(std::memory_order_relaxed);
+  const u64 data = e.data.load(std::memory_order_relaxed);
+  hashEntryData d;
+  d.key = e.check.load(std::memory_order_relaxed) ^ move_word ^ data;
+  d.m.u = static_cast<std::uint32_t>(move_word);
+  d.m.b.bits = static_cast<std::uint8_t>(move_word >> 32);
+  d.score = static_cast<std::int16_t>(data);
+  d.depth = static_cast<std::int16_t>(data >> 16);
+  d.generation = static_cast<std::uint16_t>(data >> 32);
+  d.bound = static_cast<std::uint8_t>(data >> 48);
+  return d;
+}
+
 int lookUpH(int depth, int* score, move* m) {
-  const hashEntry* e = bucket_of_position();
+  const hashEntry* bucket = bucket_of_position();
   for (int i = 0; i < 4; ++i) {
-    if (e[i].key != hash) continue;
-    *m = e[i].m;
-    *score = e[i].score;
-    if (e[i].depth < depth) return 0;
-    *score = score_from_tt(e[i].score, e[i].bound);
-    return e[i].bound;
+    const hashEntryData e = read_entry(bucket[i]);
+    if (e.key != hash) continue;
+    *m = e.m;
+    *score = e.score;
+    if (e.depth < depth) return 0;
+    *score = score_from_tt(e.score, e.bound);
+    return e.bound;
   }
   m->u = 0;
   return 0;
@@ -152,29 +215,21 @@ int lookUpH(int depth, int* score, move* m) {
 
 void storeH(move m, int depth, int score, int flag) {
   bool found;
-  hashEntry* e = find_slot(&found);
-  if (found) {
-    e->generation = static_cast<std::uint16_t>(e->bound | hash_gen);
-    if (m.u != 0) e->m = m;
-  } else {
-    e->key = hash;
-    e->generation = hash_gen;
-    e->m = m;
-  }
-  e->depth = static_cast<std::int16_t>(depth);
-  e->bound = static_cast<std::uint8_t>(flag);
-  e->score = static_cast<std::int16_t>(score_to_tt(score, flag));
+  hashEntryData old;
+  hashEntry* e = find_slot(&found, &old);
+  const int stored = score_to_tt(score, flag);
+  // A refreshed entry is marked by its old bound, so that later replacement
+  // decisions do not count it as written in this search; it keeps its move
+  // when it brings none.
+  if (found) write_entry(e, pack_move(m.u != 0 ? m : old.m), pack_data(stored, depth, old.bound | hash_gen, flag));
+  else write_entry(e, pack_move(m), pack_data(stored, depth, hash_gen, flag));
 }
 
 void storeHashUpper(int depth, int score, int flag) {
   bool found;
-  hashEntry* e = find_slot(&found);
-  if (!found) {
-    e->key = hash;
-    e->m.u = 0;
-  }
-  e->generation = hash_gen;
-  e->depth = static_cast<std::int16_t>(depth);
-  e->bound = static_cast<std::uint8_t>(flag);
-  e->score = static_cast<std::int16_t>(score_to_tt(score, flag));
+  hashEntryData old;
+  hashEntry* e = find_slot(&found, &old);
+  // A new entry gets no move; the flags byte of the one it replaces stays.
+  if (!found) old.m.u = 0;
+  write_entry(e, pack_move(old.m), pack_data(score_to_tt(score, flag), depth, hash_gen, flag));
 }

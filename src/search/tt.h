@@ -2,6 +2,7 @@
 // and the depth it was searched to.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "board/types.h"
@@ -11,14 +12,27 @@
 
 enum : int { TT_UPPER = 1, TT_LOWER = 2, TT_EXACT = 3 };
 
+// Search threads read and write the entries without a lock, as three
+// separate words. The key is stored XOR-ed with the two data words, so an
+// entry that two writers left half one's and half the other's fails the key
+// test and is never trusted.
 struct hashEntry {
-  u64 key;  // 0 marks an entry never written
+  std::atomic<u64> check;      // key ^ move_word ^ data; all three 0 in an entry never written
+  std::atomic<u64> move_word;  // the move's u word, its flags byte above it
+  std::atomic<u64> data;       // score, depth, generation and bound, 16 bits each
+};
+
+// An entry as read: key 0 marks one never written.
+struct hashEntryData {
+  u64 key;
   move m;
   std::int16_t score;
   std::int16_t depth;  // half plies; quiescence stores 0 and below
   std::uint16_t generation;
   std::uint8_t bound;
 };
+
+hashEntryData read_entry(const hashEntry& e);
 
 struct hashBucket {
   hashEntry e[4];
@@ -37,6 +51,27 @@ inline void prefetch_bucket(u64 key) {
   prefetch(reinterpret_cast<const char*>(bucket) + sizeof(hashBucket) - 1);
   prefetch(&ETable[key & (gETSize - 1)]);
 }
+
+// The evaluation caches of a helper search thread. The main thread's are
+// allocated with the table; a helper's are allocated by the main thread,
+// which prints what it could not get, and handed to the helper.
+struct EvalCaches {
+  EvalHashEntry* evals;
+  std::uint32_t evals_size;
+  EvalHashEntry* pawns;
+  std::uint32_t pawns_size;
+  ShelterCacheEntry* shelters;
+  std::uint32_t shelters_size;
+  std::uint32_t wanted[3];    // the main thread's sizes when they were allocated
+  std::uint32_t clears_seen;  // eval_clears() then
+};
+
+// Main thread: caches of its own sizes, empty when its own have been emptied
+// since; allocated anew when either has changed.
+void renew_eval_caches(EvalCaches* c);
+void free_eval_caches(EvalCaches* c);
+// Helper thread: its caches from now on.
+void use_eval_caches(const EvalCaches& c);
 
 void init_ttable(unsigned hash_mb, unsigned eval_hash_mb, unsigned pawn_hash_mb);
 void free_tt();

@@ -10,6 +10,7 @@ using UciProtocol = EngineTest;
 
 // The declaration lines in the order a GUI shows them; the hidden tuning
 // options (DoubledPawnPenalty, the razor and futility margins) are absent.
+// Threads comes after the options of the one-thread engine.
 const Lines kOptionLines = {
     "option name Hash type spin default 128 min 8 max 2048",
     "option name EvalHash type spin default 32 min 4 max 32",
@@ -49,6 +50,7 @@ const Lines kOptionLines = {
     "option name MultiPV type spin default 1 min 1 max 300",
     "option name UCI_AnalyseMode type check default false",
     "option name ClearHash type button",
+    "option name Threads type spin default 1 min 1 max 256",
 };
 
 TEST_F(UciProtocol, UciListsEveryOptionInOrderWithItsValueAsSent) {
@@ -68,7 +70,10 @@ TEST_F(UciProtocol, UciListsEveryOptionInOrderWithItsValueAsSent) {
                         "setoption name DoubledPawnPenalty value 300", "setoption name FutilityMargin value 300",
                         // Malformed lines change nothing.
                         "setoption name NoSuchOption value 3", "setoption name Hash", "setoption name Hash value",
-                        "setoption value 64 name Hash", "setoption name  Hash value 64", "setoption name ClearHash"})),
+                        "setoption value 64 name Hash", "setoption name  Hash value 64", "setoption name ClearHash",
+                        // Out of range or no number: clamped to 1 .. 256.
+                        "setoption name Threads value 100000", "setoption name Threads value -5",
+                        "setoption name Threads value 0", "setoption name threads value many"})),
             Lines{});
   const auto option = expected.begin() + 2;  // after the two id lines
   option[0] = "option name Hash type spin default 0 min 8 max 2048";
@@ -76,6 +81,7 @@ TEST_F(UciProtocol, UciListsEveryOptionInOrderWithItsValueAsSent) {
   option[6] = "option name Ponder type check default false";
   option[8] = "option name BookFilename type string default my book.bin";
   option[9] = "option name BookMoveSelect type combo default Random var BestWeight var BestScore var Random";
+  option[38] = "option name Threads type spin default many min 1 max 256";
   send("uci");
   EXPECT_EQ(read_until(starts("uciok")), expected);
 }

@@ -71,15 +71,38 @@ TEST_F(TTable, RefreshKeepsOneEntryAndTheMove) {
   EXPECT_EQ(probe(6), std::make_tuple(0, 10, m.u));  // too shallow: the move only
   storeH(move{}, 6, 20, TT_EXACT);
   const hashEntry* bucket = hashREC[hash & (TT_size - 1)].e;
-  auto ours = [](const hashEntry& e) { return e.key == hash; };
+  auto ours = [](const hashEntry& e) { return read_entry(e).key == hash; };
   EXPECT_EQ(std::count_if(bucket, bucket + 4, ours), 1);
-  EXPECT_EQ(std::find_if(bucket, bucket + 4, ours)->generation, TT_LOWER | 8);
+  EXPECT_EQ(read_entry(*std::find_if(bucket, bucket + 4, ours)).generation, TT_LOWER | 8);
   EXPECT_EQ(probe(6), std::make_tuple(TT_EXACT, 20, m.u));
   storeHashUpper(7, -5, TT_UPPER);
   EXPECT_EQ(probe(7), std::make_tuple(TT_UPPER, -5, m.u));
   hash ^= 0x1234;
   storeHashUpper(7, -5, TT_UPPER);
   EXPECT_EQ(probe(7), std::make_tuple(TT_UPPER, -5, 0u));
+}
+
+// Threads write entries without a lock: an entry holding one writer's key
+// and move with another's data is not found, and its move is not handed out.
+TEST_F(TTable, TornEntryIsNeverTrusted) {
+  storeH(m, 6, 15, TT_EXACT);
+  const u64 ours = hash;
+  hash ^= 1ULL << 60;  // another position, in another entry of the same bucket
+  storeH(knight_move("b1", "c3"), 9, -40, TT_LOWER);
+  hashEntry* bucket = hashREC[ours & (TT_size - 1)].e;
+  auto holding = [bucket](u64 key) {
+    return std::find_if(bucket, bucket + 4, [key](const hashEntry& e) { return read_entry(e).key == key; });
+  };
+  hashEntry* mine = holding(ours);
+  hashEntry* theirs = holding(hash);
+  ASSERT_NE(mine, bucket + 4);
+  ASSERT_NE(theirs, bucket + 4);
+  mine->data.store(theirs->data.load());
+  hash = ours;
+  EXPECT_EQ(probe(0), std::make_tuple(0, 0, 0u));
+  // Storing the position again takes a fresh slot or the torn one, and is found.
+  storeH(m, 6, 15, TT_EXACT);
+  EXPECT_EQ(probe(6), std::make_tuple(TT_EXACT, 15, m.u));
 }
 
 }  // namespace

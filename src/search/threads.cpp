@@ -1,0 +1,144 @@
+#include "search/threads.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "board/makemove.h"
+#include "board/position.h"
+#include "engine/uci.h"
+#include "search/iteration_control.h"
+#include "search/search_tables.h"
+#include "search/think.h"
+#include "search/tt.h"
+
+constinit thread_local bool helper_thread = false;
+
+namespace {
+
+struct Helper {
+  std::thread thread;
+  int index;                        // 1 .. MAX_THREADS - 1
+  EvalCaches caches;                // sized by the main thread before each search
+  std::atomic<std::int64_t> nodes;  // published at every poll
+};
+
+Helper helpers[MAX_THREADS - 1];
+int helper_count = 0;
+
+// What the helpers copy at the start of a search, written by the main thread
+// before it wakes them.
+struct Root {
+  PositionState position;
+  hist_entry history[HIST_STACK];  // up to the root: repetitions, the previous move
+  int depth_limit;
+} root;
+
+// The main thread counts searches up to wake the helpers; each helper counts
+// running down when it has finished. stop ends their searches.
+std::mutex mutex;
+std::condition_variable wake, idle;
+unsigned searches = 0;
+int running = 0;
+bool quitting = false;
+std::atomic<bool> stop{false};
+
+constinit thread_local Helper* self = nullptr;
+
+void helper_search(Helper* h) {
+  std::memcpy(static_cast<void*>(hist_dat), root.history, sizeof(hist_entry) * (root.position.hply + 1));
+  restore_position(root.position);
+  use_eval_caches(h->caches);
+  // No clock and no lines of its own: nothing it does is printed or timed.
+  si = SearchControl{};
+  rnodes = 0;
+  clear_search_tables();
+  const RootState state = root_state();
+  if (!state.no_legal_move) {
+    open_window();
+    int fails = 0;
+    // Half of the helpers run one depth ahead, so that the threads do not
+    // all search the same tree.
+    for (int d = 1 + h->index % 2; d <= root.depth_limit;) {
+      const int score = run_iteration(d, state, 1);
+      if (si.stop_search) break;
+      if (!next_window(score, &fails)) ++d;
+    }
+  }
+  h->nodes.store(rnodes, std::memory_order_relaxed);
+}
+
+void helper_main(Helper* h, unsigned seen) {
+  helper_thread = true;
+  self = h;
+  for (;;) {
+    {
+      std::unique_lock lock(mutex);
+      wake.wait(lock, [seen] { return quitting || searches != seen; });
+      if (quitting) return;
+      seen = searches;
+    }
+    helper_search(h);
+    std::lock_guard lock(mutex);
+    if (--running == 0) idle.notify_one();
+  }
+}
+
+}  // namespace
+
+void set_thread_count(int n) {
+  const int wanted = n < 1 ? 0 : n > MAX_THREADS ? MAX_THREADS - 1 : n - 1;
+  if (wanted == helper_count) return;
+  stop_helpers();
+  {
+    std::lock_guard lock(mutex);
+    quitting = true;
+  }
+  wake.notify_all();
+  for (int i = 0; i < helper_count; ++i) helpers[i].thread.join();
+  quitting = false;
+  for (int i = wanted; i < helper_count; ++i) free_eval_caches(&helpers[i].caches);
+  for (int i = 0; i < wanted; ++i) {
+    helpers[i].index = i + 1;
+    helpers[i].thread = std::thread(helper_main, &helpers[i], searches);
+  }
+  helper_count = wanted;
+}
+
+void start_helpers(int depth_limit) {
+  if (helper_count == 0) return;
+  root.position = save_position();
+  std::memcpy(static_cast<void*>(root.history), hist_dat, sizeof(hist_entry) * (hply + 1));
+  root.depth_limit = depth_limit;
+  for (int i = 0; i < helper_count; ++i) renew_eval_caches(&helpers[i].caches);
+  stop.store(false, std::memory_order_relaxed);
+  {
+    std::lock_guard lock(mutex);
+    running = helper_count;
+    ++searches;
+  }
+  wake.notify_all();
+}
+
+void stop_helpers() {
+  stop.store(true, std::memory_order_relaxed);
+  std::unique_lock lock(mutex);
+  idle.wait(lock, [] { return running == 0; });
+}
+
+void reset_helper_nodes() {
+  for (int i = 0; i < helper_count; ++i) helpers[i].nodes.store(0, std::memory_order_relaxed);
+}
+
+std::int64_t searched_nodes() {
+  std::int64_t n = rnodes;
+  for (int i = 0; i < helper_count; ++i) n += helpers[i].nodes.load(std::memory_order_relaxed);
+  return n;
+}
+
+void helper_poll() {
+  self->nodes.store(rnodes, std::memory_order_relaxed);
+  if (stop.load(std::memory_order_relaxed)) si.stop_search = true;
+}

@@ -1,0 +1,33 @@
+// Searching with several threads: helper threads search the root of the
+// main thread's search, each on its own copy of the position and with its
+// own tables, at staggered depths, and share only the transposition table
+// with it. The main thread does everything else (input, clock, book, output,
+// the best move). With one thread there are no helpers and nothing changes.
+#pragma once
+
+#include <cstdint>
+
+constexpr int MAX_THREADS = 256;
+
+// True on a helper thread.
+extern constinit thread_local bool helper_thread;
+
+// n threads in all, the main thread included: the helpers are created or
+// joined here, never during a search. 1 joins them all.
+void set_thread_count(int n);
+
+// Main thread, once the search's position and tables are ready: the helpers
+// copy them and search until stop_helpers, at most to depth_limit plies.
+void start_helpers(int depth_limit);
+// Main thread: stops the helpers and returns once every one is idle.
+void stop_helpers();
+
+// The nodes of the running or last search, all threads together (the
+// helpers' counts as of their last poll); a search that starts sets the
+// helpers' to 0, whether they take part or not.
+void reset_helper_nodes();
+std::int64_t searched_nodes();
+
+// A helper's poll, every 256 nodes: publishes its node count and stops its
+// search once the main thread's has ended.
+void helper_poll();

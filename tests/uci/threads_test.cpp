@@ -1,0 +1,141 @@
+// Searching with helper threads: every kind of "go" answers once with a
+// playable move and ponder move, "stop", "ponderhit", "isready" and "quit"
+// act at once, the node budget counts every thread, and many searches with
+// the thread count changing between them never hang. The ThreadSanitizer
+// build runs these (test.sh).
+#include <chrono>
+#include <string>
+
+#include "harness.h"
+
+namespace {
+
+class UciThreads : public EngineTest, public ::testing::WithParamInterface<int> {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    ask("setoption name Threads value " + std::to_string(GetParam()));
+  }
+
+  // The search's best move and ponder move, both playable from the position,
+  // and the board one move further.
+  void expect_playable(const std::string& position, const Lines& lines) {
+    ASSERT_TRUE(!lines.empty() && is_bestmove(lines.back())) << joined(lines);
+    const auto [best, ponder] = best_of(lines);
+    ASSERT_TRUE(matches(best, "@")) << joined(lines);
+    expect_played(position, lines);
+    if (!ponder.empty()) fen_after(position, best + " " + ponder);
+  }
+
+  // Sends the command to a running search and returns the lines up to the
+  // best move, which must come within half a second.
+  Lines answered_at_once(const std::string& command) {
+    const auto sent = std::chrono::steady_clock::now();
+    const Lines lines = go(command);
+    EXPECT_LE(std::chrono::steady_clock::now() - sent, Millis(500)) << command;
+    return lines;
+  }
+};
+
+constexpr const char* kStart = "position startpos";
+constexpr const char* kMiddle = "position fen r1b1r1k1/pp4bp/5np1/2qPB3/8/6NP/PPP1Q1B1/R4R1K w - - 0 1";
+constexpr const char* kPromotions = "position fen 4k3/1P6/8/8/8/8/6p1/4K3 w - - 0 1";
+
+TEST_P(UciThreads, EveryGoFormAnswersOnePlayableMove) {
+  for (const char* position : {kStart, kMiddle, kPromotions})
+    for (const char* command : {"go depth 7", "go nodes 30000", "go movetime 150", "go wtime 2000 btime 2000 winc 20",
+                                "go wtime 3000 btime 3000 movestogo 2", "go depth 5 searchmoves a2a3 h2h3 e1d1 e1f1"}) {
+      const Lines lines = search(position, command);
+      expect_playable(position, lines);
+    }
+  const Lines mate = search("position fen 3k4/8/4K3/8/8/8/8/R7 w - - 0 1", "go mate 2");
+  EXPECT_EQ(best_of(mate).first, "a1c1") << joined(mate);
+  ask("setoption name MultiPV value 3");
+  expect_playable(kMiddle, search(kMiddle, "go depth 6"));
+}
+
+TEST_P(UciThreads, StopPonderhitIsreadyAndQuitActAtOnce) {
+  const std::string opened = "position startpos moves e2e4";
+  ask(opened);
+  send("go infinite");
+  wait_for(starts("info depth 4 "));
+  send("isready");
+  EXPECT_FALSE(any_starts(read_until(starts("readyok")), "bestmove"));
+  const Lines stopped = answered_at_once("stop");
+  EXPECT_EQ(best_of(stopped).second, "");  // a stopped infinite search names no ponder move
+  fen_after(opened, best_of(stopped).first);
+
+  // Pondering on e7e5: "ponderhit" lets the clock run, "stop" takes the pondered move back.
+  const std::string pondered = "position startpos moves e2e4 e7e5";
+  ask(pondered);
+  send("go ponder wtime 1000 btime 1000");
+  wait_for(starts("info depth 3 "));
+  expect_playable(pondered, go("ponderhit"));
+  ask(pondered);
+  send("go ponder wtime 60000 btime 60000");
+  wait_for(starts("info depth 3 "));
+  const Lines back = answered_at_once("stop");
+  const std::string board = fen();
+  EXPECT_EQ(board, fen_after(opened));
+  fen_after(pondered, best_of(back).first);
+
+  send("go infinite");
+  wait_for(starts("info depth 3 "));
+  send("quit");
+  EXPECT_FALSE(any_starts(expect_exit(), "bestmove"));
+}
+
+// The budget is reached by all threads together: the main thread alone
+// would have taken the total to about Threads times the budget.
+TEST_P(UciThreads, NodeBudgetCountsEveryThread) {
+  const Lines lines = search(kMiddle, "go nodes 50000");
+  EXPECT_TRUE(summary(lines).nodes >= 50000 && summary(lines).nodes < 100000) << joined(lines);
+  // The weakened engine searches alone: its budget of 56 nodes (set by
+  // "isready") ends the search before helpers could add to it.
+  ask("setoption name UCI_LimitStrength value true");
+  ask("setoption name UCI_Elo value 1000");
+  const Lines weak = search(kMiddle, "go wtime 60000 btime 60000");
+  EXPECT_TRUE(summary(weak).nodes > 0 && summary(weak).nodes <= 56 + 256) << joined(weak);
+  expect_playable(kMiddle, weak);
+}
+
+// Like every option, Threads waits for the search to end; between searches
+// the pool is rebuilt each time it changes.
+TEST_P(UciThreads, ManySearchesWithTheThreadCountChangingNeverHang) {
+  send("go infinite");
+  wait_for(starts("info depth 2 "));
+  send("setoption name Threads value 3");
+  go("stop");
+  send("uci");
+  EXPECT_TRUE(any_starts(read_until(starts("uciok")),
+                         "option name Threads type spin default " + std::to_string(GetParam()) + " "));
+
+  const char* commands[] = {"go depth 4", "go movetime 30", "go nodes 3000", "go wtime 300 btime 300",
+                            "go depth 1", "go wtime 0 btime 0"};
+  std::string position = kStart;
+  for (int i = 0; i < 40; ++i) {
+    if (i % 3 == 0) ask("setoption name Threads value " + std::to_string(1 + i % 4));
+    if (i % 10 == 0) ask("ucinewgame");
+    const Lines lines = search(position, commands[i % 6], Millis(15000));
+    ASSERT_TRUE(!lines.empty() && is_bestmove(lines.back())) << commands[i % 6];
+    const std::string best = best_of(lines).first;
+    if (best == "0000") {
+      position = kStart;
+      continue;
+    }
+    expect_playable(position, lines);
+    position += (position.find(" moves") == std::string::npos ? " moves " : " ") + best;
+  }
+}
+
+// The end of input during a search ends the engine as "quit" does.
+TEST_P(UciThreads, EndOfInputDuringASearchEndsTheEngine) {
+  send("go infinite");
+  wait_for(starts("info depth 3 "));
+  close_input();
+  EXPECT_FALSE(any_starts(expect_exit(), "bestmove"));
+}
+
+INSTANTIATE_TEST_SUITE_P(TwoAndFour, UciThreads, ::testing::Values(2, 4));
+
+}  // namespace
