@@ -6,14 +6,13 @@
 
 #include <vector>
 
+#include "bench_positions.h"
 #include "board/makemove.h"
 #include "board/position.h"
-#include "bench_positions.h"
 #include "engine/diagnostics.h"
 #include "movegen/movestack.h"
 
 namespace {
-
 
 struct PositionMoves {
   PositionState board;

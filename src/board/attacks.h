@@ -13,7 +13,7 @@ void get_king_attackers_BB(int sq, int c);
 void get_checker(int c);
 u64 AttacksTo(int sq);  // attackers of both colours, kings included
 u64 slider_blockers(u64 sliders, int ksq, u64* pinners);
-void UpdateCheckSq();   // check information of the current position into hist_dat[hply]
+void UpdateCheckSq();  // check information of the current position into hist_dat[hply]
 u64 discovered_check_candidates();
 bool mat_is_draw();
 bool PawnTo7thRank(move m);

@@ -96,16 +96,14 @@ void line_tables_init() {
 
     for (int s = 0; s < 64; ++s) {
       FromRankAttacks[b][s] = static_cast<u64>(sliding_pattern(f - 1, s)) << (8 * (r - 1));
-      FromFileAttacks[b][s] =
-          pattern_to_set(sliding_pattern(8 - r, s), [&](int q) { return bit_at(f, 8 - q); });
+      FromFileAttacks[b][s] = pattern_to_set(sliding_pattern(8 - r, s), [&](int q) { return bit_at(f, 8 - q); });
       const int lo = f - r > 0 ? f - r : 0, hi = f - r < 0 ? f - r : 0;
       DIAGA1H8_ATTACKS[b][s] = pattern_to_set(sliding_pattern((f < r ? f : r) - 1, s),
                                               [&](int q) { return bit_at(q + 1 + lo, q + 1 - hi); });
       const int d = f + r;
       const int p = f - 1 < 8 - r ? f - 1 : 8 - r;
-      DIAGA8H1_ATTACKS[b][s] = pattern_to_set(sliding_pattern(p, s), [&](int q) {
-        return d > 9 ? bit_at(d - 8 + q, 8 - q) : bit_at(q + 1, d - 1 - q);
-      });
+      DIAGA8H1_ATTACKS[b][s] = pattern_to_set(
+          sliding_pattern(p, s), [&](int q) { return d > 9 ? bit_at(d - 8 + q, 8 - q) : bit_at(q + 1, d - 1 - q); });
     }
   }
 }
@@ -130,8 +128,7 @@ void buildBitboardAttackTable() {
     FileBB[i] = 0x0101010101010101ULL << i;
     RankBB[i] = 0xFFULL << (8 * i);
   }
-  for (int f = 0; f < 8; ++f)
-    AdjacentFilesBB[f] = (f > 0 ? FileBB[f - 1] : 0) | (f < 7 ? FileBB[f + 1] : 0);
+  for (int f = 0; f < 8; ++f) AdjacentFilesBB[f] = (f > 0 ? FileBB[f - 1] : 0) | (f < 7 ? FileBB[f + 1] : 0);
   InFrontBB[BLACK][0] = 0;
   for (int r = 1; r < 8; ++r) InFrontBB[BLACK][r] = InFrontBB[BLACK][r - 1] | RankBB[r - 1];
   for (int r = 0; r < 7; ++r) InFrontBB[WHITE][r] = ~InFrontBB[BLACK][r + 1];

@@ -11,18 +11,18 @@
 // Counting bits: the POPCNT instruction when the processor has it.
 extern bool gUseHwPopCnt;
 
-extern u64 SquareBB[64];         // by engine square
-extern u64 FileBB[8];            // file a..h
-extern u64 RankBB[8];            // rank index 0 = first rank
-extern u64 AdjacentFilesBB[8];   // the neighbouring files
-extern u64 InFrontBB[2][8];      // [side][rank index]: ranks ahead for that side
-extern u64 ForwardBB[2][64];     // [side][sq]: the squares ahead on the file
+extern u64 SquareBB[64];        // by engine square
+extern u64 FileBB[8];           // file a..h
+extern u64 RankBB[8];           // rank index 0 = first rank
+extern u64 AdjacentFilesBB[8];  // the neighbouring files
+extern u64 InFrontBB[2][8];     // [side][rank index]: ranks ahead for that side
+extern u64 ForwardBB[2][64];    // [side][sq]: the squares ahead on the file
 extern u64 PawnAttackSpan[2][64];
 extern u64 PassedPawnMask[2][64];
-extern u64 PawnAttacks[2][64];   // squares a pawn of that side on sq attacks
-extern u64 PseudoAttacks[6][64]; // empty-board attacks by kind
-extern u64 LineBB[64][64];       // the whole line through two aligned squares
-extern u64 BetweenBB[64][64];    // the squares strictly between them
+extern u64 PawnAttacks[2][64];    // squares a pawn of that side on sq attacks
+extern u64 PseudoAttacks[6][64];  // empty-board attacks by kind
+extern u64 LineBB[64][64];        // the whole line through two aligned squares
+extern u64 BetweenBB[64][64];     // the squares strictly between them
 
 // Line lookups: the inner occupancy of a line, multiplied onto the top bits,
 // indexes the precomputed attacks of that line.

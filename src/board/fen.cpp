@@ -30,8 +30,8 @@ void put_piece(int k, int c, int s) {
 // happened; anything else would let a capture remove a pawn that is not there.
 bool plausible_ep(int sq) {
   if (sq < 0 || sq > 63) return false;
-  const int behind = side == WHITE ? sq + 8 : sq - 8;     // where the enemy pawn stands
-  const int origin = side == WHITE ? sq - 8 : sq + 8;     // where it came from
+  const int behind = side == WHITE ? sq + 8 : sq - 8;  // where the enemy pawn stands
+  const int origin = side == WHITE ? sq - 8 : sq + 8;  // where it came from
   return row_of(sq) == (side == WHITE ? 2 : 5) && piece[sq] == EMPTY && piece[origin] == EMPTY &&
          piece[behind] == PAWN && color[behind] == xside;
 }

@@ -8,11 +8,11 @@
 // it, and the check information of the position itself.
 struct hist_entry {
   u64 hash, phash, matHash;
-  u64 checkSq[5];  // [kind PAWN..QUEEN]: squares from which that kind would give check
-  u64 blockers[2]; // [king colour]: lone pieces between that king and an enemy slider
-  u64 pinners[2];  // [king colour]: enemy sliders pinning a piece of that colour
+  u64 checkSq[5];   // [kind PAWN..QUEEN]: squares from which that kind would give check
+  u64 blockers[2];  // [king colour]: lone pieces between that king and an enemy slider
+  u64 pinners[2];   // [king colour]: enemy sliders pinning a piece of that colour
   move m;
-  int capture;     // kind captured, EMPTY if none (also for en passant)
+  int capture;  // kind captured, EMPTY if none (also for en passant)
   int castle, ep, fifty;
 };
 

@@ -8,11 +8,11 @@
 extern constinit thread_local int piece[64];  // kind on each square, EMPTY if vacant
 extern constinit thread_local int color[64];  // colour on each square, EMPTY if vacant
 extern constinit thread_local int side, xside;
-extern constinit thread_local int castle;     // 1 white O-O, 2 white O-O-O, 4 black O-O, 8 black O-O-O
-extern constinit thread_local int ep;         // en-passant target square, -1 if none
-extern constinit thread_local int fifty;      // half-move clock
-extern constinit thread_local int hply;       // moves made since the position was set
-extern constinit thread_local int ply;        // distance from the search root
+extern constinit thread_local int castle;  // 1 white O-O, 2 white O-O-O, 4 black O-O, 8 black O-O-O
+extern constinit thread_local int ep;      // en-passant target square, -1 if none
+extern constinit thread_local int fifty;   // half-move clock
+extern constinit thread_local int hply;    // moves made since the position was set
+extern constinit thread_local int ply;     // distance from the search root
 extern constinit thread_local u64 hash, phash, gMatHash;
 extern constinit thread_local int wking_loc, bking_loc;
 extern constinit thread_local u64 Pos[3];         // white pieces, black pieces, all pieces

@@ -7,7 +7,7 @@
 
 struct entry_t {
   std::uint64_t key;
-  std::uint16_t move;    // to-file, to-row, from-file, from-row, promotion: 3 bits each
+  std::uint16_t move;  // to-file, to-row, from-file, from-row, promotion: 3 bits each
   std::uint16_t weight;
   std::uint16_t score;
   std::uint8_t depth;

@@ -9,10 +9,10 @@ constexpr int RANDOM64_COUNT = 781;
 extern const std::uint64_t Random64[RANDOM64_COUNT];
 
 // Views into Random64.
-constexpr const std::uint64_t* RandomPiece = Random64;           // [64 * piece + 8 * row + file]
-constexpr const std::uint64_t* RandomCastle = Random64 + 768;    // K, Q, k, q
-constexpr const std::uint64_t* RandomEnPassant = Random64 + 772; // file a..h
-constexpr const std::uint64_t* RandomTurn = Random64 + 780;      // white to move
+constexpr const std::uint64_t* RandomPiece = Random64;            // [64 * piece + 8 * row + file]
+constexpr const std::uint64_t* RandomCastle = Random64 + 768;     // K, Q, k, q
+constexpr const std::uint64_t* RandomEnPassant = Random64 + 772;  // file a..h
+constexpr const std::uint64_t* RandomTurn = Random64 + 780;       // white to move
 
 // Piece index order of RandomPiece: black pawn 0, white pawn 1, ... white king 11.
 constexpr const char* piece_names = "pPnNbBrRqQkK";

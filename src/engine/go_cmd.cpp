@@ -23,7 +23,7 @@ namespace {
 
 constexpr int MAX_DEPTH = 128;
 constexpr int MAX_CLOCK_MS = 1000000000;  // larger clock values are clamped so time arithmetic cannot overflow
-constexpr int NO_CLOCK = INT_MIN;          // "wtime"/"btime" not given; any given value is clamped above it
+constexpr int NO_CLOCK = INT_MIN;         // "wtime"/"btime" not given; any given value is clamped above it
 
 int clock_value(const char* text) { return std::clamp(text_to_int(text), -MAX_CLOCK_MS, MAX_CLOCK_MS); }
 

@@ -22,9 +22,12 @@ int parse_move(const char* text) {
     if (!(m.bits & MF_PROMOTE)) return i;
     // The four promotions of one pawn move stand together: knight, bishop, rook, queen.
     switch (text[4]) {
-      case 'N': case 'n': return i;
-      case 'B': case 'b': return i + 1;
-      case 'R': case 'r': return i + 2;
+      case 'N':
+      case 'n': return i;
+      case 'B':
+      case 'b': return i + 1;
+      case 'R':
+      case 'r': return i + 2;
       default: return i + 3;
     }
   }

@@ -101,7 +101,6 @@ void OptionList() {
       SendInfo("option name %s type %s default %s %s", row->name, row->type, row->value.c_str(), row->var);
     else if (!my_StringIsEqual(row->type, "button"))
       SendInfo("option name %s type %s default %s", row->name, row->type, row->value.c_str());
-    else
-      SendInfo("option name %s type %s", row->name, row->type);
+    else SendInfo("option name %s type %s", row->name, row->type);
   }
 }

@@ -11,10 +11,10 @@
 #include "engine/options.h"
 #include "engine/uci.h"
 #include "eval/weights.h"
-#include "search/search_tables.h"
 #include "movegen/gen.h"
 #include "movegen/movestack.h"
 #include "platform/platform.h"
+#include "search/search_tables.h"
 #include "search/think.h"
 #include "search/tt.h"
 

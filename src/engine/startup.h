@@ -1,8 +1,8 @@
 // Bringing the process from nothing to the command loop.
 #pragma once
 
-extern char spos[128];           // the start-position FEN
-extern char ENG_NAME_VER[256];   // name and version for "id name"
+extern char spos[128];          // the start-position FEN
+extern char ENG_NAME_VER[256];  // name and version for "id name"
 
 void program_header();
 void GenInit();

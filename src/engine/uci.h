@@ -9,21 +9,21 @@
 
 // What "go" asked for, and the flags the search and the loop share.
 struct SearchControl {
-  std::int64_t nodes;      // node budget, 0 = none; stays in force for later searches
+  std::int64_t nodes;  // node budget, 0 = none; stays in force for later searches
   int ponder_time;
-  int elapsed;             // ms at the end of the last completed iteration, at least 1
+  int elapsed;  // ms at the end of the last completed iteration, at least 1
   int time_available;
-  int mate;                // "go mate" distance, -1 when none
-  int score_history[1000]; // by game ply of the searched position
+  int mate;                 // "go mate" distance, -1 when none
+  int score_history[1000];  // by game ply of the searched position
   bool ponder;
   bool poll_input;
   bool bench;
   bool fixed_time;
   bool infinite;
-  bool stop_search;        // unwind at once
-  bool iteration_done;     // a first iteration has completed: only then may a limit or "stop" end the search
-  bool ponder_enabled;     // the "Ponder" option
-  bool stop_requested;     // "stop", or "ponderhit" after the ponder budget
+  bool stop_search;     // unwind at once
+  bool iteration_done;  // a first iteration has completed: only then may a limit or "stop" end the search
+  bool ponder_enabled;  // the "Ponder" option
+  bool stop_requested;  // "stop", or "ponderhit" after the ponder budget
 };
 
 extern constinit thread_local SearchControl si;
@@ -37,8 +37,8 @@ struct SearchMoves {
 
 extern SearchMoves SearchInput;
 extern bool Searching;
-extern int max_depth;              // iteration limit in plies
-extern int max_time;               // ms allotted to the move
+extern int max_depth;  // iteration limit in plies
+extern int max_time;   // ms allotted to the move
 // What limits the search of a "go", for the driver's decision whether one
 // more iteration fits.
 enum TimeControlKind : int {

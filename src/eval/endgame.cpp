@@ -14,7 +14,7 @@ struct KnownConfig {
   const char* white;  // the men of each side, king first, as FEN letters
   const char* black;
   KnownEndgame code;
-  bool either_side;   // also entered with the colours swapped
+  bool either_side;  // also entered with the colours swapped
 };
 
 // clang-format off
@@ -145,25 +145,17 @@ int EvaluateEnding() {
   switch (found->second) {
     case BareKings:
     case LoneMinor:
-    case TwoKnights:
-      return 63;
+    case TwoKnights: return 63;
     case MinorPawnVsMinor:
     case MinorsVsMinor:
     case RookMinorVsRook:
     case RookVsMinor:
     case QueenMinorVsQueen:
     case QueenVsRookMinor:
-    case MinorVsPawn:
-      return 7;
-    case BishopRookPawn:
-      return wrong_bishop_divisor();
-    case BishopKnightMate:
-      bishop_knight_mate();
-      return 0;
-    case QueenVsRook:
-      queen_against_rook();
-      return 0;
-    default:
-      return 0;
+    case MinorVsPawn: return 7;
+    case BishopRookPawn: return wrong_bishop_divisor();
+    case BishopKnightMate: bishop_knight_mate(); return 0;
+    case QueenVsRook: queen_against_rook(); return 0;
+    default: return 0;
   }
 }

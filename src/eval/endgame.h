@@ -9,16 +9,16 @@
 
 enum KnownEndgame : std::int32_t {
   BareKings = 1,
-  LoneMinor = 2,            // king and knight or bishop against king
+  LoneMinor = 2,  // king and knight or bishop against king
   TwoKnights = 4,
-  MinorPawnVsMinor = 8,     // only with the pawn on White's side
-  MinorsVsMinor = 16,       // bishop and knight, or two bishops, against one minor
+  MinorPawnVsMinor = 8,  // only with the pawn on White's side
+  MinorsVsMinor = 16,    // bishop and knight, or two bishops, against one minor
   RookMinorVsRook = 32,
   RookVsMinor = 64,
   QueenMinorVsQueen = 128,
-  QueenVsRookMinor = 256,   // also with one pawn for the defender
+  QueenVsRookMinor = 256,  // also with one pawn for the defender
   MinorVsPawn = 512,
-  BishopRookPawn = 1024,    // bishop and pawn against at most two pawns
+  BishopRookPawn = 1024,  // bishop and pawn against at most two pawns
   BishopKnightMate = 2048,
   QueenVsRook = 4096,
 };

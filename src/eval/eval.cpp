@@ -4,10 +4,10 @@
 
 #include "board/bitboard.h"
 #include "board/position.h"
+#include "eval/endgame.h"
 #include "eval/eval_cache.h"
 #include "eval/eval_hash.h"
 #include "eval/eval_state.h"
-#include "eval/endgame.h"
 #include "eval/king_safety.h"
 #include "eval/passed_pawns.h"
 #include "eval/pawn_structure.h"

@@ -18,8 +18,8 @@ struct ShelterCacheEntry {
 
 constexpr int NO_EVAL = -10000000;
 
-extern constinit thread_local EvalHashEntry* ETable;  // whole evaluations
-extern constinit thread_local std::uint32_t gETSize;  // entries, a power of two
+extern constinit thread_local EvalHashEntry* ETable;   // whole evaluations
+extern constinit thread_local std::uint32_t gETSize;   // entries, a power of two
 extern constinit thread_local EvalHashEntry* pETable;  // pawn structure
 extern constinit thread_local std::uint32_t pgETSize;
 extern constinit thread_local ShelterCacheEntry* kShelterTable;  // king shelters

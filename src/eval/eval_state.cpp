@@ -22,14 +22,8 @@ constinit thread_local int kkDistance;
 
 // a8 is light.
 const int sqcolor[64] = {
-    0, 1, 0, 1, 0, 1, 0, 1,
-    1, 0, 1, 0, 1, 0, 1, 0,
-    0, 1, 0, 1, 0, 1, 0, 1,
-    1, 0, 1, 0, 1, 0, 1, 0,
-    0, 1, 0, 1, 0, 1, 0, 1,
-    1, 0, 1, 0, 1, 0, 1, 0,
-    0, 1, 0, 1, 0, 1, 0, 1,
-    1, 0, 1, 0, 1, 0, 1, 0,
+    0, 1, 0, 1, 0, 1, 0, 1, 1, 0, 1, 0, 1, 0, 1, 0, 0, 1, 0, 1, 0, 1, 0, 1, 1, 0, 1, 0, 1, 0, 1, 0,
+    0, 1, 0, 1, 0, 1, 0, 1, 1, 0, 1, 0, 1, 0, 1, 0, 0, 1, 0, 1, 0, 1, 0, 1, 1, 0, 1, 0, 1, 0, 1, 0,
 };
 
 void init_eval_info(int us) {
@@ -44,8 +38,7 @@ void init_eval_info(int us) {
   // Pawns that cannot move soon, the queens and the king do not count.
   const u64 home_ranks = us == WHITE ? RankBB[1] | RankBB[2] : RankBB[6] | RankBB[5];
   const u64 stuck_pawns = myPiece[us][PAWN] & (home_ranks | StopBB(them, Pos[2]));
-  ei.mobility_area[us] =
-      ~(myPiece[us][QUEEN] | myPiece[us][KING] | ei.attacked_by[them][PAWN] | stuck_pawns);
+  ei.mobility_area[us] = ~(myPiece[us][QUEEN] | myPiece[us][KING] | ei.attacked_by[them][PAWN] | stuck_pawns);
 
   // Too little material for an attack on the king: nothing is counted.
   if (SidePieces(us) < OptionUci.rook_value_op + OptionUci.knight_value_op) {

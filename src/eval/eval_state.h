@@ -10,12 +10,12 @@ enum : int { ALL_PIECES = 6 };  // the "any piece" slot of attacked_by
 
 // The attack record the piece terms fill and king safety, threats and space read.
 struct EvalInfo {
-  u64 attacked_by[2][7];     // [side][kind], ALL_PIECES = any of them
-  u64 king_zone[2];          // [defending side]
+  u64 attacked_by[2][7];  // [side][kind], ALL_PIECES = any of them
+  u64 king_zone[2];       // [defending side]
   u64 mobility_area[2];
-  u64 attacked_twice[2];     // as far as accumulated so far
-  int king_attackers[2];     // [attacking side]
-  int king_zone_hits[2];     // attacks on the squares next to the enemy king
+  u64 attacked_twice[2];  // as far as accumulated so far
+  int king_attackers[2];  // [attacking side]
+  int king_zone_hits[2];  // attacks on the squares next to the enemy king
   int king_attack_weight[2];
 };
 
@@ -32,12 +32,12 @@ extern constinit thread_local u64 passedPawn[2];
 extern constinit thread_local int wUcPasserCnt, bUcPasserCnt;  // passers the enemy king cannot catch
 extern constinit thread_local int wpwc, wpbc, bpwc, bpbc;      // pawns on light / dark squares
 extern constinit thread_local int wbwc, wbbc, bbwc, bbbc;      // bishops on light / dark squares
-extern constinit thread_local int draw_divisor;        // the total is divided by it when it is not 1
-extern constinit thread_local int game_phase;          // 0 (bare kings) .. 64
-extern constinit thread_local int passPhase[2];        // each side's own material, 0 .. 32
-extern constinit thread_local int kkDistance;          // between the two kings
+extern constinit thread_local int draw_divisor;                // the total is divided by it when it is not 1
+extern constinit thread_local int game_phase;                  // 0 (bare kings) .. 64
+extern constinit thread_local int passPhase[2];                // each side's own material, 0 .. 32
+extern constinit thread_local int kkDistance;                  // between the two kings
 
-extern const int sqcolor[64];   // 0 light, 1 dark, by engine square
+extern const int sqcolor[64];  // 0 light, 1 dark, by engine square
 constexpr u64 LightSquares = 0x55AA55AA55AA55AAULL;
 
 // Starts the attack record of one side: pawn and king attacks, mobility

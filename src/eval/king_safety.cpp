@@ -48,7 +48,8 @@ int check_threats(int us, u64 safe, u64* unsafe) {
   const u64 occupied = Pos[2] & ~myPiece[us][QUEEN];
   const u64 rook_lines = rook_attacks(k, occupied), bishop_lines = bishop_attacks(k, occupied);
   int danger = 0;
-  if ((rook_lines | bishop_lines) & ei.attacked_by[them][QUEEN] & ~ei.attacked_by[us][QUEEN] & safe) danger += QueenCheck;
+  if ((rook_lines | bishop_lines) & ei.attacked_by[them][QUEEN] & ~ei.attacked_by[us][QUEEN] & safe)
+    danger += QueenCheck;
   const u64 checks[3] = {rook_lines & ei.attacked_by[them][ROOK], bishop_lines & ei.attacked_by[them][BISHOP],
                          PseudoAttacks[KNIGHT][k] & ei.attacked_by[them][KNIGHT]};
   constexpr int weights[3] = {RookCheck, BishopCheck, KnightCheck};
@@ -76,7 +77,8 @@ int PawnShelterAndStorm(int ksq) {
   // Only pawns on the king's rank or ahead of it shelter or storm.
   const u64 behind_king = InFrontBB[Them][7 - row_of(ksq)];
   const u64 ours = myPiece[Us][PAWN] & ~behind_king, theirs = myPiece[Them][PAWN] & ~behind_king;
-  const u64 corners = SquareBB[FlipSq(Us, 56)] | SquareBB[FlipSq(Us, 63)] | SquareBB[FlipSq(Us, 48)] | SquareBB[FlipSq(Us, 55)];
+  const u64 corners =
+      SquareBB[FlipSq(Us, 56)] | SquareBB[FlipSq(Us, 63)] | SquareBB[FlipSq(Us, 48)] | SquareBB[FlipSq(Us, 55)];
   int safety = (corners & SquareBB[ksq]) && (theirs & SquareBB[stop_square(Us, ksq)]) ? TrappedInCorner : 5;
   const int file = file_of(ksq);
   const int center = file < 1 ? 1 : file > 6 ? 6 : file;

@@ -54,7 +54,8 @@ Score evaluate_passer(int us) {
   const int them = us ^ 1;
   const EvalInfo& ei = evalref;
   const int our_king = KingLocation(us), their_king = KingLocation(them);
-  const u64 rooks_and_queens = myPiece[WHITE][ROOK] | myPiece[BLACK][ROOK] | myPiece[WHITE][QUEEN] | myPiece[BLACK][QUEEN];
+  const u64 rooks_and_queens =
+      myPiece[WHITE][ROOK] | myPiece[BLACK][ROOK] | myPiece[WHITE][QUEEN] | myPiece[BLACK][QUEEN];
   Score total = 0;
   for (u64 b = passedPawn[us]; b;) {
     const int s = pop_lsb(&b);

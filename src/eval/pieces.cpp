@@ -159,7 +159,8 @@ Score eval_queen(int us) {
   Score v = 0;
   const EvalInfo& ei = evalref;
   // Squares the enemy minors and rooks attack are no refuge for a queen.
-  const u64 area = ei.mobility_area[us] & ~(ei.attacked_by[them][KNIGHT] | ei.attacked_by[them][BISHOP] | ei.attacked_by[them][ROOK]);
+  const u64 area = ei.mobility_area[us] &
+                   ~(ei.attacked_by[them][KNIGHT] | ei.attacked_by[them][BISHOP] | ei.attacked_by[them][ROOK]);
   const u64 pinning_sliders = myPiece[them][ROOK] | myPiece[them][BISHOP];
   for (u64 b = myPiece[us][QUEEN]; b;) {
     const int s = pop_lsb(&b);

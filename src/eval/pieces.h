@@ -10,5 +10,5 @@ Score eval_knight(int us);
 Score eval_bishop(int us);
 Score eval_rook(int us);
 Score eval_queen(int us);
-void eval_king(int us);       // the king's piece-square values only
-void eval_bishop_colours();   // bishop pair, or one bishop against its own pawns; both sides
+void eval_king(int us);      // the king's piece-square values only
+void eval_bishop_colours();  // bishop pair, or one bishop against its own pawns; both sides

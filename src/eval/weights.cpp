@@ -43,7 +43,7 @@ int piece_values_in_use[8];
 
 bool piece_values_changed() {
   const int now[8] = {OptionUci.knight_value_op, OptionUci.knight_value_en, OptionUci.bishop_value_op,
-                      OptionUci.bishop_value_en,  OptionUci.rook_value_op,   OptionUci.rook_value_en,
+                      OptionUci.bishop_value_en, OptionUci.rook_value_op,   OptionUci.rook_value_en,
                       OptionUci.queen_value_op,  OptionUci.queen_value_en};
   bool changed = false;
   for (int i = 0; i < 8; ++i) {

@@ -5,14 +5,14 @@
 
 extern int pawnValueOp, pawnValueEn;
 extern int doubledPawnPenalty;
-extern int kingShelterWeight, pawnStormWeight;  // percent
-extern int kingAttackWeight;                    // 70/25600 per unit
-extern int mobilityWeight;                      // percent
+extern int kingShelterWeight, pawnStormWeight;      // percent
+extern int kingAttackWeight;                        // 70/25600 per unit
+extern int mobilityWeight;                          // percent
 extern int passedPawnWeightOp, passedPawnWeightEn;  // percent
-extern int weakSquareWeight;                    // percent of 15 per hole
-extern int rookInOpenFile[2];                   // [0] opening, [1] endgame
+extern int weakSquareWeight;                        // percent of 15 per hole
+extern int rookInOpenFile[2];                       // [0] opening, [1] endgame
 
-void pst_init();      // rebuilds the generated piece-square tables
+void pst_init();  // rebuilds the generated piece-square tables
 // Takes the weight options over, clamped. Cached evaluations that depend on a
 // weight or piece value that changed since the last call are dropped.
 void OptionUpdate();

@@ -3,10 +3,10 @@
 // test does not count the enemy king.
 #pragma once
 
-void gen();            // every move of the side to move; starts the level
-void gen_evade();      // answers to a single check by the piece on gchecker1
-void gen_king();       // king moves only (double check)
-void gen_all_king();   // king moves appended to the current level
+void gen();           // every move of the side to move; starts the level
+void gen_evade();     // answers to a single check by the piece on gchecker1
+void gen_king();      // king moves only (double check)
+void gen_all_king();  // king moves appended to the current level
 void gen_non_caps_knight_moves(int t, int c);
 void gen_non_caps_bishop_and_queen_moves(int t, int c);
 void gen_non_caps_rook_and_queen_moves(int t, int c);

@@ -26,12 +26,12 @@ constexpr int MATE_KILLER_UP2_SCORE = 9998500;  // ... two levels up (same side 
 constexpr int WINNING_CAPTURE_SCORE = 9997000;  // wins material by exchange evaluation
 constexpr int EVEN_CAPTURE_SCORE = 9996000;     // even exchange; en passant
 constexpr int CASTLING_SCORE = 9995600;
-constexpr int KILLER1_SCORE = 9995500;          // the latest quiet cutoff here,
-constexpr int KILLER1_UP2_SCORE = 9995400;      // ... two levels up
-constexpr int KILLER2_SCORE = 9995300;          // the one before it here,
-constexpr int KILLER2_UP2_SCORE = 9995200;      // ... two levels up
-constexpr int COUNTER_MOVE_SCORE = 9995100;     // the last refutation of the opponent's move
-constexpr int LOSING_CAPTURE_SCORE = 9994000;   // loses material by exchange evaluation
+constexpr int KILLER1_SCORE = 9995500;         // the latest quiet cutoff here,
+constexpr int KILLER1_UP2_SCORE = 9995400;     // ... two levels up
+constexpr int KILLER2_SCORE = 9995300;         // the one before it here,
+constexpr int KILLER2_UP2_SCORE = 9995200;     // ... two levels up
+constexpr int COUNTER_MOVE_SCORE = 9995100;    // the last refutation of the opponent's move
+constexpr int LOSING_CAPTURE_SCORE = 9994000;  // loses material by exchange evaluation
 // 9989300 .. 9989500 under-promotions (promote_val); quiet moves by history, 0 .. 65536
 
 // Promotion scores by kind (knight to queen).

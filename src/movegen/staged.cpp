@@ -51,7 +51,8 @@ void gen_rest() {
     const int one = sq + forward;
     if (row_of(sq) == pawn_seventh_row() || piece[one] != EMPTY) continue;
     gen_push(sq, one, MF_PAWN);
-    if (row_of(sq) == pawn_start_row() && piece[one + forward] == EMPTY) gen_push(sq, one + forward, MF_PAWN | MF_PUSH2);
+    if (row_of(sq) == pawn_start_row() && piece[one + forward] == EMPTY)
+      gen_push(sq, one + forward, MF_PAWN | MF_PUSH2);
   }
   const u64 empty = ~Pos[2];
   push_kind(KNIGHT, empty | enemy(PAWN), gen_push);
@@ -98,7 +99,8 @@ void gen_non_caps_check() {
     const int one = sq + forward;
     if (piece[one] != EMPTY || (LineBB[sq][one] & SquareBB[e])) continue;
     gen_push_dcc(sq, one, MF_PAWN);
-    if (row_of(sq) == pawn_start_row() && piece[one + forward] == EMPTY) gen_push_dcc(sq, one + forward, MF_PAWN | MF_PUSH2);
+    if (row_of(sq) == pawn_start_row() && piece[one + forward] == EMPTY)
+      gen_push_dcc(sq, one + forward, MF_PAWN | MF_PUSH2);
   }
   for (u64 b = dc & myPiece[side][KNIGHT]; b;) {
     const int sq = pop_lsb(&b);

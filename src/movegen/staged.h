@@ -8,6 +8,6 @@ void gen_equal_caps();  // captures of an equal piece, en passant
 void gen_rest();        // everything else
 
 // Quiescence.
-void gen_caps();             // every capture and pawn step to the last rank
+void gen_caps();               // every capture and pawn step to the last rank
 void gen_caps_last_sq(int t);  // captures on t only
-void gen_non_caps_check();   // quiet moves giving check, directly or by discovery
+void gen_non_caps_check();     // quiet moves giving check, directly or by discovery

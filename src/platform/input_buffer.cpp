@@ -13,9 +13,7 @@ std::size_t in_start = 0, in_end = 0;
 bool in_eof = false;
 bool in_discarding = false;  // dropping the tail of an over-long line
 
-const char* find_newline() {
-  return static_cast<const char*>(std::memchr(in_buf + in_start, '\n', in_end - in_start));
-}
+const char* find_newline() { return static_cast<const char*>(std::memchr(in_buf + in_start, '\n', in_end - in_start)); }
 
 bool buffer_full() { return in_start == 0 && in_end == sizeof in_buf; }
 
@@ -29,10 +27,8 @@ void fill_buffer(bool block) {
   }
   if (in_end == sizeof in_buf) return;
   const long n = read_input_bytes(in_buf + in_end, sizeof in_buf - in_end, block);
-  if (n < 0)
-    in_eof = true;
-  else
-    in_end += static_cast<std::size_t>(n);
+  if (n < 0) in_eof = true;
+  else in_end += static_cast<std::size_t>(n);
 }
 
 // Drops the rest of a line that did not fit; true once its newline is gone.

@@ -1,13 +1,13 @@
 // The POSIX side of the platform layer (Linux and other Unix systems).
-#include "platform/platform.h"
-#include "platform/input_source.h"
-
 #include <poll.h>
 #include <sys/mman.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "platform/input_source.h"
+#include "platform/platform.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>

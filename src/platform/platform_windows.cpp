@@ -1,12 +1,12 @@
 // The Windows side of the platform layer.
-#include "platform/platform.h"
 #include "platform/input_source.h"
+#include "platform/platform.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <windows.h>
 #include <intrin.h>
+#include <windows.h>
 
 #include <ctime>
 
@@ -97,8 +97,7 @@ void* allocate_large(std::size_t bytes, bool* large_refused) {
   *large_refused = false;
   if (const SIZE_T page = large_page_size()) {
     const SIZE_T rounded = (bytes + page - 1) / page * page;
-    if (void* p = VirtualAlloc(nullptr, rounded, MEM_RESERVE | MEM_COMMIT | MEM_LARGE_PAGES, PAGE_READWRITE))
-      return p;
+    if (void* p = VirtualAlloc(nullptr, rounded, MEM_RESERVE | MEM_COMMIT | MEM_LARGE_PAGES, PAGE_READWRITE)) return p;
     *large_refused = true;
   }
   return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);

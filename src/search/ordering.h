@@ -7,9 +7,9 @@
 
 inline bool is_quiet(move m) { return !(m.b.bits & (MF_CAPTURE | MF_CASTLE | MF_PROMOTE)); }
 
-void sort(int i);                     // best remaining entry of the level into position i
-void hash_sort(int i, move hashMove); // the same, but the hash move first
-void qssort(int i);                   // the same, scoring quiescence captures by exchange first
+void sort(int i);                      // best remaining entry of the level into position i
+void hash_sort(int i, move hashMove);  // the same, but the hash move first
+void qssort(int i);                    // the same, scoring quiescence captures by exchange first
 // The picker of the node searches: hash_sort when there is a hash move, else sort.
 inline void pick(int i, move hashMove) {
   if (hashMove.u) hash_sort(i, hashMove);

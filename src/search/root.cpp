@@ -11,10 +11,10 @@
 #include "eval/eval.h"
 #include "movegen/gen.h"
 #include "movegen/movestack.h"
+#include "search/node_common.h"
 #include "search/ordering.h"
 #include "search/search.h"
 #include "search/search_tables.h"
-#include "search/node_common.h"
 #include "search/think.h"
 #include "search/threads.h"
 #include "search/timecontrol.h"
@@ -22,7 +22,9 @@
 
 namespace {
 
-bool listed(const std::uint32_t* moves, int count, std::uint32_t u) { return std::find(moves, moves + count, u) != moves + count; }
+bool listed(const std::uint32_t* moves, int count, std::uint32_t u) {
+  return std::find(moves, moves + count, u) != moves + count;
+}
 
 }  // namespace
 

@@ -10,5 +10,5 @@
 
 int search_pv(int alpha, int beta, int depth, bool inCheck);
 int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign);  // null window, not in check
-int search_cut_check(int alpha, int beta, int depth, int nodeSign);           // null window, in check
+int search_cut_check(int alpha, int beta, int depth, int nodeSign);            // null window, in check
 int qsearch(int alpha, int beta, int qdepth, bool inCheck);

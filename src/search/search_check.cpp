@@ -34,7 +34,6 @@ int search_cut_check(int alpha, int beta, int depth, int nodeSign) {
   int moveCount = 0;
   bool hashSearched = false;
 
-
   if (hash_move_playable(hashMove)) {
     gen_hash_move(hashMove);
     const int i = first_move[ply];

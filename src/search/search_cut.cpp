@@ -139,8 +139,7 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
 
   int result;
   if (OptionUci.null_move && allowNull && near_zero(beta) && depth >= 2 * ONE_PLY && SidePieces(side) &&
-      staticEval >= beta &&
-      null_move_cuts(alpha, beta, depth, staticEval, nodeSign, &result))
+      staticEval >= beta && null_move_cuts(alpha, beta, depth, staticEval, nodeSign, &result))
     return result;
   if (si.stop_search) return 0;
 
@@ -166,8 +165,8 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
       const move m = gen_dat[i].m;
       moveCount = 1;
       const bool childInCheck = in_check(side);
-      const int v = child_search(alpha, depth - ONE_PLY + define_ext(m, depth, childInCheck, side, false),
-                                 childInCheck, false, nodeSign);
+      const int v = child_search(alpha, depth - ONE_PLY + define_ext(m, depth, childInCheck, side, false), childInCheck,
+                                 false, nodeSign);
       takeback();
       if (si.stop_search) return 0;
       if (null_window_result(m, v, depth, alpha, &best, previous)) return v;
@@ -185,8 +184,8 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
       if (!make_and_prefetch(m.b)) continue;
       ++moveCount;
       const bool childInCheck = in_check(side);
-      const int v = child_search(alpha, depth - ONE_PLY + define_ext(m, depth, childInCheck, side, false),
-                                 childInCheck, false, nodeSign);
+      const int v = child_search(alpha, depth - ONE_PLY + define_ext(m, depth, childInCheck, side, false), childInCheck,
+                                 false, nodeSign);
       takeback();
       if (si.stop_search) return 0;
       if (v > best) {

@@ -12,7 +12,7 @@ constexpr int ONE_PLY = 2;
 // A side mated at ply p scores p - MATE_VALUE; no score lies beyond
 // ±MATE_VALUE, which is therefore also the bound of an open window.
 constexpr int MATE_VALUE = 30000;
-constexpr int MATE_BOUND = 29800;  // beyond this a score is a mate score
+constexpr int MATE_BOUND = 29800;       // beyond this a score is a mate score
 constexpr int WORST_SCORE = -10000000;  // the best score of a move loop before its first move
 
 extern constinit thread_local move pv[MAX_PLY][MAX_PLY];  // row p holds the line from ply p, starting in column p

@@ -189,7 +189,12 @@ Iteration record_iteration(int d, int score) {
   iteration_moves[d] = pv[0][0];
   const int time = static_cast<int>(get_ms() - start_time);
   si.elapsed = time > 1 ? time : 1;
-  return {d, score, iscore[d - 1], value_to_mate(score), time, score <= ralpha,
+  return {d,
+          score,
+          iscore[d - 1],
+          value_to_mate(score),
+          time,
+          score <= ralpha,
           iteration_moves[d].u != iteration_moves[d - 1].u};
 }
 

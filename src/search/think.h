@@ -6,15 +6,15 @@
 #include "movegen/move.h"
 #include "search/search_tables.h"
 
-extern int root_hply;            // hply of the root position
-extern int out_of_book;          // searches since the last book move
-extern std::int64_t start_time;  // clock reading at the start of the search
-extern constinit thread_local std::int64_t rnodes;      // nodes searched in this search
-extern constinit thread_local int gSelDepth;            // highest ply reached in this iteration
-extern int ext_corvantis_side;   // the engine's colour; draw scores take their sign from it
-extern constinit thread_local bool follow_pv;           // the previous iteration's line is still being followed
-extern constinit thread_local int ralpha, rbeta;        // root window of the next iteration
-extern int iscore[200];          // score of each completed iteration
+extern int root_hply;                               // hply of the root position
+extern int out_of_book;                             // searches since the last book move
+extern std::int64_t start_time;                     // clock reading at the start of the search
+extern constinit thread_local std::int64_t rnodes;  // nodes searched in this search
+extern constinit thread_local int gSelDepth;        // highest ply reached in this iteration
+extern int ext_corvantis_side;                      // the engine's colour; draw scores take their sign from it
+extern constinit thread_local bool follow_pv;       // the previous iteration's line is still being followed
+extern constinit thread_local int ralpha, rbeta;    // root window of the next iteration
+extern int iscore[200];                             // score of each completed iteration
 
 constexpr int MAX_MULTI_PV = 300;
 // The root search's answer when MultiPV has excluded every legal root move:

@@ -28,10 +28,8 @@ std::uint32_t entries_for(unsigned mb, std::size_t entry_size) {
 // "768 MB", or "48 kB" for a size below a megabyte; every table size is a
 // whole number of kilobytes.
 void format_size(char* out, std::size_t size, std::uint64_t bytes) {
-  if (bytes % (1u << 20) == 0)
-    std::snprintf(out, size, "%llu MB", static_cast<unsigned long long>(bytes >> 20));
-  else
-    std::snprintf(out, size, "%llu kB", static_cast<unsigned long long>(bytes >> 10));
+  if (bytes % (1u << 20) == 0) std::snprintf(out, size, "%llu MB", static_cast<unsigned long long>(bytes >> 20));
+  else std::snprintf(out, size, "%llu kB", static_cast<unsigned long long>(bytes >> 10));
 }
 
 bool large_pages_refused = false;

@@ -70,18 +70,34 @@ TEST_F(UciBadInput, UnusablePositionsAreReportedAndReplacedByTheStart) {
 // sizes, divisions or clamps get such values; a search must still work after.
 TEST_F(UciBadInput, MutatedCommandsNeverBreakTheEngine) {
   const Lines corpus = {
-      "uci", "isready", "fen", "ucinewgame", "debug on", "stop", "ponderhit", "perft 2", "position startpos",
+      "uci",
+      "isready",
+      "fen",
+      "ucinewgame",
+      "debug on",
+      "stop",
+      "ponderhit",
+      "perft 2",
+      "position startpos",
       "position startpos moves e2e4 e7e5 g1f3 b8c6 f1b5 a7a6 b5a4 g8f6 e1g1",
       "position fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1 moves e1c1 b4c3",
-      "position fen 4k3/1P6/8/8/8/8/8/4K3 w - - 0 1 moves b7b8n e8d7", "position fen 7k/6Q1/6K1/8/8/8/8/8 b - - 99 80",
+      "position fen 4k3/1P6/8/8/8/8/8/4K3 w - - 0 1 moves b7b8n e8d7",
+      "position fen 7k/6Q1/6K1/8/8/8/8/8 b - - 99 80",
       "setoption name MultiPV value 4",
-      "setoption name UCI_Elo value 1500", "setoption name UCI_LimitStrength value true", "setoption name Log value 1",
-      "setoption name ClearHash", "setoption name PawnHash value 2", "setoption name EvalHash value 8",
-      "setoption name MobilityWeight value 250", "setoption name QueenValueEn value 900",
-      "setoption name TimeBufferMilliSec value 9", "setoption name RazorMargin1 value 300",
-      "setoption name FutilityMargin value 300", "setoption name BookFilename value none.bin"};
-  const char* words[] = {" ", "moves ", "fen ", "value ", "e2e4 ", "z9z9 ", "/", "8", "K", "- ", "0", "-1",
-                         "2147483648", "99999999999999999999"};
+      "setoption name UCI_Elo value 1500",
+      "setoption name UCI_LimitStrength value true",
+      "setoption name Log value 1",
+      "setoption name ClearHash",
+      "setoption name PawnHash value 2",
+      "setoption name EvalHash value 8",
+      "setoption name MobilityWeight value 250",
+      "setoption name QueenValueEn value 900",
+      "setoption name TimeBufferMilliSec value 9",
+      "setoption name RazorMargin1 value 300",
+      "setoption name FutilityMargin value 300",
+      "setoption name BookFilename value none.bin"};
+  const char* words[] = {" ", "moves ", "fen ", "value ", "e2e4 ", "z9z9 ",      "/",
+                         "8", "K",      "- ",   "0",      "-1",    "2147483648", "99999999999999999999"};
   std::mt19937 rng(1234567);
   const auto at = [&rng](const std::string& s) { return rng() % (s.size() + 1); };
   for (int batch = 0; batch < 10; ++batch) {

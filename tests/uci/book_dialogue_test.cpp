@@ -30,11 +30,11 @@ class BookDialogue : public EngineTest {
 TEST_F(BookDialogue, ClockSearchAnswersFromTheBookAtOnceOrSearchesWhenTheBookIsMissing) {
   const Lines lines = search("position startpos", "go wtime 60000 btime 60000 winc 0 binc 0");
   ASSERT_EQ(lines.size(), 8u) << joined(lines);
-  EXPECT_EQ(Lines(lines.begin(), lines.begin() + 6),
-            (Lines{"info string book move: e2e4", "info string book move: d2d4",
-                   "Move   Weight(%)  Score  Depth  Learn", "e2e4       66.67      0      0      0",
-                   "d2d4       33.33      0      0      0",
-                   "info string move e2e4 is selected having the best weight!!"}));
+  EXPECT_EQ(
+      Lines(lines.begin(), lines.begin() + 6),
+      (Lines{"info string book move: e2e4", "info string book move: d2d4", "Move   Weight(%)  Score  Depth  Learn",
+             "e2e4       66.67      0      0      0", "d2d4       33.33      0      0      0",
+             "info string move e2e4 is selected having the best weight!!"}));
   EXPECT_TRUE(matches(lines[6], "info time # nodes 0")) << lines[6];
   EXPECT_EQ(lines[7], "bestmove e2e4");
 

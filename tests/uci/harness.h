@@ -131,6 +131,6 @@ class EngineTest : public ::testing::Test {
   pid_t pid_ = -1;
   int in_ = -1, out_ = -1;  // the engine's standard input and output
   bool eof_ = false, exited = false;
-  bool crlf_ = false;  // lines end in CR LF
+  bool crlf_ = false;    // lines end in CR LF
   std::string pending_;  // output not yet handed out as lines
 };

@@ -19,7 +19,9 @@ TEST_F(UciRefusal, LogFileThatCannotBeCreatedLeavesLoggingOff) {
   for (const std::string& name : names) std::filesystem::create_directory(dir / name);
   const Lines refused = ask("setoption name Log value true");
   ASSERT_EQ(refused.size(), 1u) << joined(refused);
-  const auto named = [&](const std::string& name) { return refused[0] == "info string failed to open " + name + " for logging"; };
+  const auto named = [&](const std::string& name) {
+    return refused[0] == "info string failed to open " + name + " for logging";
+  };
   EXPECT_TRUE(std::any_of(names.begin(), names.end(), named)) << refused[0];
   // The engine goes on without a log: the position stays, searches work.
   EXPECT_TRUE(any_starts(ask("perft 2"), " Nodes: 600"));

@@ -72,9 +72,9 @@ TEST_F(UciSearch, EmptyClocksAnswerAfterTheFirstIteration) {
   ASSERT_TRUE(send("stop"));
   read_until(is_bestmove);
   // The node budget comes last: it stays in force for later searches.
-  for (const char* command : {"go wtime 0 btime 1000", "go wtime -50 btime 1000 winc 100 binc 100",
-                              "go wtime 0 btime 0 winc 0 binc 0", "go wtime 0 btime 5000 movestogo 1",
-                              "go movetime 0", "go infinite", "go nodes 1"}) {
+  for (const char* command :
+       {"go wtime 0 btime 1000", "go wtime -50 btime 1000 winc 100 binc 100", "go wtime 0 btime 0 winc 0 binc 0",
+        "go wtime 0 btime 5000 movestogo 1", "go movetime 0", "go infinite", "go nodes 1"}) {
     ASSERT_EQ(ask(position), Lines{});
     const auto sent = std::chrono::steady_clock::now();
     ASSERT_TRUE(send(command));
@@ -97,7 +97,7 @@ TEST_F(UciSearch, SearchesWithoutAMoveAnswerTheNullMove) {
   EXPECT_EQ(fen(), kStartFen);
   // A node budget ends these searches too, though they count no nodes.
   for (const char* command : {"go depth 4", "go nodes 1000"})
-    for (const std::string position : {"position startpos moves f2f3 e7e5 g2g4 d8h4",  // mated
+    for (const std::string position : {"position startpos moves f2f3 e7e5 g2g4 d8h4",    // mated
                                        "position fen k7/8/1Q6/8/8/8/8/7K b - - 0 1"}) {  // stalemated
       const std::string board = fen_after(position);
       const Lines none = go(command);
@@ -110,12 +110,12 @@ TEST_F(UciSearch, SearchesWithoutAMoveAnswerTheNullMove) {
 
 TEST_F(UciSearch, MatesAreReportedInMoves) {
   // Position, command, mate distance, and the only mating move or "" when there are several.
-  for (const auto& [setup, command, mate, move] : {
-           std::tuple{"3k4/8/4K3/8/8/8/8/R7 w - - 0 1", "go mate 2", 2, "a1c1"},  // the rook cuts the king off first
-           std::tuple{"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "go mate 3", 1, "a1a8"},  // a shorter mate ends it too
-           std::tuple{"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "go depth 12", 1, "a1a8"},
-           std::tuple{"k7/8/8/8/2K5/8/8/6Q1 w - - 0 1", "go depth 12", 4, ""},
-           std::tuple{"7k/8/6K1/8/8/8/8/R7 b - - 0 1", "go depth 12", -1, "h8g8"}}) {  // the only move walks into Ra8#
+  for (const auto& [setup, command, mate, move] :
+       {std::tuple{"3k4/8/4K3/8/8/8/8/R7 w - - 0 1", "go mate 2", 2, "a1c1"},     // the rook cuts the king off first
+        std::tuple{"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "go mate 3", 1, "a1a8"},  // a shorter mate ends it too
+        std::tuple{"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "go depth 12", 1, "a1a8"},
+        std::tuple{"k7/8/8/8/2K5/8/8/6Q1 w - - 0 1", "go depth 12", 4, ""},
+        std::tuple{"7k/8/6K1/8/8/8/8/R7 b - - 0 1", "go depth 12", -1, "h8g8"}}) {  // the only move walks into Ra8#
     const std::string position = std::string("position fen ") + setup;
     const Lines lines = search(position, command);
     const std::vector<Iteration> its = iterations(lines);
@@ -138,8 +138,8 @@ TEST_F(UciSearch, SearchmovesRestrictTheRootMoves) {
   // Taking the rook is best, but the list leaves only the retreat; with
   // nothing legal left in the list every move is searched.
   const std::string rook = "position fen 4k3/8/8/8/8/8/3r4/4K3 w - - 0 1";
-  for (const auto& [command, best] : {std::pair{"go depth 4 searchmoves e1e2 e1f1", "e1f1"},
-                                      std::pair{"go depth 4 searchmoves e1e2", "e1d2"}}) {
+  for (const auto& [command, best] :
+       {std::pair{"go depth 4 searchmoves e1e2 e1f1", "e1f1"}, std::pair{"go depth 4 searchmoves e1e2", "e1d2"}}) {
     const Lines lines = search(rook, command);
     EXPECT_EQ(lines.at(0), "info string the move (e1e2) to search is illegal??");
     EXPECT_EQ(best_of(lines).first, best) << command;

@@ -110,7 +110,7 @@ TEST_P(UciThreads, ManySearchesWithTheThreadCountChangingNeverHang) {
   EXPECT_TRUE(any_starts(read_until(starts("uciok")),
                          "option name Threads type spin default " + std::to_string(GetParam()) + " "));
 
-  const char* commands[] = {"go depth 4", "go movetime 30", "go nodes 3000", "go wtime 300 btime 300",
+  const char* commands[] = {"go depth 4", "go movetime 30",    "go nodes 3000", "go wtime 300 btime 300",
                             "go depth 1", "go wtime 0 btime 0"};
   std::string position = kStart;
   for (int i = 0; i < 40; ++i) {

@@ -40,9 +40,9 @@ TEST(Board, AttackTablesMatchBoardWalk) {
 }
 
 TEST(Fen, ImplausibleEnPassantSquareIsDropped) {
-  for (const char* text : {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e5 0 1",    // wrong rank
-                           "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e33 0 1",   // off the board
-                           "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq d3 0 1",    // no pawn passed d3
+  for (const char* text : {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e5 0 1",     // wrong rank
+                           "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e33 0 1",    // off the board
+                           "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq d3 0 1",     // no pawn passed d3
                            "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e3 0 1"}) {  // wrong side to move
     set_position(text);
     EXPECT_EQ(ep, -1) << text;
@@ -54,20 +54,20 @@ TEST(Fen, ImplausibleEnPassantSquareIsDropped) {
 // board. The material key of a 17th king would lie beyond the key table:
 // such text must be refused before any key is computed.
 TEST(Fen, UnusableTextIsRefused) {
-  for (const char* text : {
-           "4k3/8/8/8/8/8/8/K3K3 w - - 0 1",               // two white kings
-           "8/8/8/8/8/8/8/4K3 w - - 0 1",                  // no black king
-           "8/8/8/8/8/8/8/8/K7k w - - 0 1",                // king on a 65th square
-           "k7/8/8/8/8/8/8/7K88888888 w - - 0 1",          // more than 64 squares
-           "4k3/8/8/8/8/8/8/4K3 - - 0 1",                  // no side to move
-           "4k3/8/8/8/8/8/8/4K3",                          // nothing after the board
-           "4k3/8/8/8/8/8/8/P3K3 w - - 0 1",               // pawn on the first rank
-           "3pk3/8/8/8/8/8/8/4K3 w - - 0 1",               // pawn on the last rank
-           "4k3/8/8/8/8/8/8/4K2r b - - 0 1",               // side not to move in check
-           "8/8/8/3kK3/8/8/8/8 w - - 0 1",                 // kings next to each other
-           "4k3/8/8/8/8/NNNNNNNN/NNNNNNNN/4K3 w - - 0 1",  // seventeen white men
-           "KKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKK w - - 0 1",
-           "kkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkk w - - 0 1"}) {
+  for (const char* text :
+       {"4k3/8/8/8/8/8/8/K3K3 w - - 0 1",               // two white kings
+        "8/8/8/8/8/8/8/4K3 w - - 0 1",                  // no black king
+        "8/8/8/8/8/8/8/8/K7k w - - 0 1",                // king on a 65th square
+        "k7/8/8/8/8/8/8/7K88888888 w - - 0 1",          // more than 64 squares
+        "4k3/8/8/8/8/8/8/4K3 - - 0 1",                  // no side to move
+        "4k3/8/8/8/8/8/8/4K3",                          // nothing after the board
+        "4k3/8/8/8/8/8/8/P3K3 w - - 0 1",               // pawn on the first rank
+        "3pk3/8/8/8/8/8/8/4K3 w - - 0 1",               // pawn on the last rank
+        "4k3/8/8/8/8/8/8/4K2r b - - 0 1",               // side not to move in check
+        "8/8/8/3kK3/8/8/8/8 w - - 0 1",                 // kings next to each other
+        "4k3/8/8/8/8/NNNNNNNN/NNNNNNNN/4K3 w - - 0 1",  // seventeen white men
+        "KKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKK w - - 0 1",
+        "kkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkk w - - 0 1"}) {
     engine_setup();
     EXPECT_FALSE(init_board(text)) << text;
   }
@@ -91,7 +91,8 @@ void expect_consistent(int loaded_castle, const std::string& where) {
   }
   for (int c : {WHITE, BLACK})
     ASSERT_EQ(Pos[c], myPiece[c][PAWN] | myPiece[c][KNIGHT] | myPiece[c][BISHOP] | myPiece[c][ROOK] |
-                          myPiece[c][QUEEN] | myPiece[c][KING]) << where;
+                          myPiece[c][QUEEN] | myPiece[c][KING])
+        << where;
   ASSERT_TRUE(Pos[2] == (Pos[WHITE] | Pos[BLACK]) && myPiece[WHITE][EMPTY] == 0 && myPiece[BLACK][EMPTY] == 0) << where;
   ASSERT_TRUE(myPiece[WHITE][KING] == SquareBB[wking_loc] && myPiece[BLACK][KING] == SquareBB[bking_loc]) << where;
   ASSERT_EQ(xside, side ^ 1) << where;
@@ -99,8 +100,20 @@ void expect_consistent(int loaded_castle, const std::string& where) {
   ASSERT_TRUE(ep == -1 || (PawnAttacks[xside][ep] & myPiece[side][PAWN])) << where;
   const int* w = n[WHITE];
   const int* b = n[BLACK];
-  const int expected[16] = {w[0], w[1], w[2], w[3], w[4], b[0], b[1], b[2], b[3], b[4],
-                            w[1] + w[2] + w[3] + w[4], b[1] + b[2] + b[3] + b[4], 100 * w[0], 100 * b[0],
+  const int expected[16] = {w[0],
+                            w[1],
+                            w[2],
+                            w[3],
+                            w[4],
+                            b[0],
+                            b[1],
+                            b[2],
+                            b[3],
+                            b[4],
+                            w[1] + w[2] + w[3] + w[4],
+                            b[1] + b[2] + b[3] + b[4],
+                            100 * w[0],
+                            100 * b[0],
                             315 * w[1] + 325 * w[2] + 500 * w[3] + 1000 * w[4],
                             315 * b[1] + 325 * b[2] + 500 * b[3] + 1000 * b[4]};
   const PositionState now = save_position();
@@ -114,16 +127,14 @@ void expect_consistent(int loaded_castle, const std::string& where) {
 // position of random games; a null move too when not in check.
 TEST(MakeMove, RandomGamesKeepStateExact) {
   unsigned seed = 1;
-  for (const char* start : {
-           "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
-           "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-           "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
-           "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
-           "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 1",
-           "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
-           "r3k3/8/8/8/8/8/8/R3K3 w KQkq - 0 1",       // castling rights the board cannot have
-           "r3k2r/8/8/8/8/8/8/R2K3R w KQkq - 0 1",
-           "k7/4P3/8/8/8/NNNNNNNN/8/4K3 w - - 0 1"}) {  // a ninth knight: the next row of the material-key table
+  for (const char* start :
+       {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+        "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 1", "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
+        "r3k3/8/8/8/8/8/8/R3K3 w KQkq - 0 1",  // castling rights the board cannot have
+        "r3k2r/8/8/8/8/8/8/R2K3R w KQkq - 0 1",
+        "k7/4P3/8/8/8/NNNNNNNN/8/4K3 w - - 0 1"}) {  // a ninth knight: the next row of the material-key table
     std::mt19937 rng(seed);
     for (int g = 0; g < 4; ++g) {
       set_position(start, seed + g);

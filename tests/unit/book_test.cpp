@@ -1,6 +1,8 @@
 // The opening book: the Polyglot key, and probing a book file for the current
 // position (the binary search, what it prints and logs, which move each
 // policy chooses, the entries it must refuse, random files).
+#include "book/book.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -13,7 +15,6 @@
 
 #include "board/makemove.h"
 #include "board/position.h"
-#include "book/book.h"
 #include "book/polyglot_key.h"
 #include "book_writer.h"
 #include "engine/commands.h"
@@ -39,8 +40,7 @@ TEST(BookKey, PublishedKeys) {
       {"e2e4 d7d5", "rnbqkbnr/ppp1pppp/8/3p4/4P3/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 2", 0x0756B94461C50FB0ULL},
       {"e2e4 d7d5 e4e5", "rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR b KQkq - 0 2", 0x662FAFB965DB29D4ULL},
       {"e2e4 d7d5 e4e5 f7f5", "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3", 0x22A48B5A8E47FF78ULL},
-      {"e2e4 d7d5 e4e5 f7f5 e1e2", "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPPKPPP/RNBQ1BNR b kq - 0 3",
-       0x652A607CA3F242C1ULL},
+      {"e2e4 d7d5 e4e5 f7f5 e1e2", "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPPKPPP/RNBQ1BNR b kq - 0 3", 0x652A607CA3F242C1ULL},
       {"e2e4 d7d5 e4e5 f7f5 e1e2 e8f7", "rnbq1bnr/ppp1pkpp/8/3pPp2/8/8/PPPPKPPP/RNBQ1BNR w - - 0 4",
        0x00FDD303C946BDD9ULL},
       {"a2a4 b7b5 h2h4 b5b4 c2c4", "rnbqkbnr/p1pppppp/8/8/PpP4P/8/1P1PPPP1/RNBQKBNR b KQkq c3 0 3",
@@ -327,7 +327,8 @@ TEST_F(BookProbe, RandomBookFiles) {
     }
     std::string bytes = encode_book(rng() % 3 ? sorted_book(entries) : entries);
     if (rng() % 3 == 0) bytes.resize(bytes.size() + rng() % 16, static_cast<char>(rng()));
-    else if (rng() % 3 == 0 && !bytes.empty()) bytes.resize(bytes.size() - 1 - rng() % std::min<std::size_t>(bytes.size(), 20));
+    else if (rng() % 3 == 0 && !bytes.empty())
+      bytes.resize(bytes.size() - 1 - rng() % std::min<std::size_t>(bytes.size(), 20));
     use_bytes(bytes);
     played += probe().result;
     if (HasFailure()) return;

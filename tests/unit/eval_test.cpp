@@ -1,5 +1,7 @@
 // Properties of the whole evaluation: colour symmetry, caches that give what
 // a fresh evaluation gives, weight options reaching it, the packed score.
+#include "eval/eval.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -14,7 +16,6 @@
 #include "engine/commands.h"
 #include "engine/options.h"
 #include "eval/endgame.h"
-#include "eval/eval.h"
 #include "eval/eval_cache.h"
 #include "eval/eval_hash.h"
 #include "eval/eval_state.h"
@@ -33,7 +34,8 @@ std::string mirrored(const std::string& fen) {
   in >> board >> to_move >> unused >> unused >> fifty >> number;
   std::istringstream rows(board);
   while (std::getline(rows, row, '/')) {
-    for (char& c : row) c = static_cast<char>(std::isupper(static_cast<unsigned char>(c)) ? std::tolower(c) : std::toupper(c));
+    for (char& c : row)
+      c = static_cast<char>(std::isupper(static_cast<unsigned char>(c)) ? std::tolower(c) : std::toupper(c));
     result = result.empty() ? row : row + "/" + result;
   }
   return result + (to_move == "w" ? " b - - " : " w - - ") + fifty + " " + number;

@@ -67,11 +67,13 @@ TEST(Exchange, AgreesWithMinimaxOfTheCaptureSequence) {
       Exchange x(m.from, m.to);
       const int victim = seeValues[piece[m.to]], mover = seeValues[piece[m.from]];
       const bool defended = x.least_valuable(side ^ 1) >= 0;
-      EXPECT_EQ(sign(value), sign(victim - x.gain(side ^ 1, mover))) << board_fen() << " " << move_text(g.m) << " " << value;
+      EXPECT_EQ(sign(value), sign(victim - x.gain(side ^ 1, mover)))
+          << board_fen() << " " << move_text(g.m) << " " << value;
       // Never more than the victim, never worse than losing the mover for it; an
       // undefended piece taken by an equal or more valuable one: its value.
       EXPECT_TRUE(value <= victim && value >= victim - mover) << board_fen() << " " << move_text(g.m) << " " << value;
-      EXPECT_TRUE(defended || mover < victim || value == victim) << board_fen() << " " << move_text(g.m) << " " << value;
+      EXPECT_TRUE(defended || mover < victim || value == victim)
+          << board_fen() << " " << move_text(g.m) << " " << value;
       if (!(m.bits & MF_CAPTURE)) continue;
       ++captures;
       losing += value < 0;

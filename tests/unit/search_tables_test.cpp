@@ -1,6 +1,8 @@
 // What the node searches share: move ordering (pickers, generation scores,
 // history, killers, the check test of an unmade move, hash-move validation),
 // mate distances, extensions, the reduction table's bounds and repetitions.
+#include "search/search_tables.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -15,7 +17,6 @@
 #include "movegen/movestack.h"
 #include "movegen/staged.h"
 #include "search/ordering.h"
-#include "search/search_tables.h"
 #include "search/think.h"
 #include "test_support.h"
 
@@ -161,7 +162,8 @@ TEST_F(Ordering, GivesCheckMatchesTheBoard) {
       if (!makemove(g.m.b)) continue;
       const bool actual = in_check(side);
       takeback();
-      EXPECT_EQ(predicted, actual && !(g.m.b.bits & (MF_CASTLE | MF_EP | MF_PROMOTE))) << board_fen() << " " << move_text(g.m);
+      EXPECT_EQ(predicted, actual && !(g.m.b.bits & (MF_CASTLE | MF_EP | MF_PROMOTE)))
+          << board_fen() << " " << move_text(g.m);
       checks += actual;
     }
   });
@@ -215,8 +217,8 @@ TEST(SearchTables, MateDistancesAndExtensions) {
     bool check, pv;
     int ext;
   } cases[] = {
-      {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "e1d1", 20, true, true, 2},    // check at a PV node
-      {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "e1d1", 3, true, false, 2},    // check near the horizon
+      {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "e1d1", 20, true, true, 2},  // check at a PV node
+      {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "e1d1", 3, true, false, 2},  // check near the horizon
       {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "e1d1", 4, true, false, 0},
       {"4k3/3r4/4P3/8/8/8/8/4K3 w - - 0 1", "e6d7", 20, false, false, 2},  // to the seventh rank
       {"4k3/8/8/4P3/8/8/8/4K3 w - - 0 1", "e5e6", 20, false, false, 0},

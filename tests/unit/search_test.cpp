@@ -1,12 +1,14 @@
 // Whole searches through think() at a fixed depth, the time control, and the
 // draw rules as each node search applies them.
+#include "search/search.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <tuple>
-#include <utility>
 #include <sstream>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "board/attacks.h"
@@ -16,7 +18,6 @@
 #include "engine/uci.h"
 #include "movegen/gen.h"
 #include "platform/platform.h"
-#include "search/search.h"
 #include "search/iteration_control.h"
 #include "search/search_tables.h"
 #include "search/think.h"
@@ -127,11 +128,11 @@ TEST_F(Think, FindsMatesAtTheirDistance) {
 }
 
 TEST_F(Think, PlaysALegalMoveIfThereIsOne) {
-  for (const char* fen : {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-                          "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
-                          "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3",
-                          "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 37 60", "4k3/8/8/8/8/8/8/R3K2R w KQ - 99 70",
-                          "1r1q1k1r/Q4ppp/2B2n2/8/Pbbp4/1P4P1/2PP1P1P/R1B1K2R b - - 0 1"}) {
+  for (const char* fen :
+       {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+        "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3", "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 37 60",
+        "4k3/8/8/8/8/8/8/R3K2R w KQ - 99 70", "1r1q1k1r/Q4ppp/2B2n2/8/Pbbp4/1P4P1/2PP1P1P/R1B1K2R b - - 0 1"}) {
     set_position(fen);
     search(6);
     EXPECT_TRUE(is_legal_here(best())) << fen;
@@ -154,8 +155,11 @@ TEST_F(TimeControl, AllocationExamples) {
     int time, inc, moves_to_go, previous;  // previous: the score of the search two plies earlier
     int max_time;
   } cases[] = {
-      {60000, none, none, 0, 1988},  {60000, 1000, none, 0, 2788}, {10000, none, 1, 0, 6958},
-      {500, none, none, 0, 20},      {60000, none, none, -150, 2987},
+      {60000, none, none, 0, 1988},
+      {60000, 1000, none, 0, 2788},
+      {10000, none, 1, 0, 6958},
+      {500, none, none, 0, 20},
+      {60000, none, none, -150, 2987},
       {1000000000, 1000000000, 1, 0, 699999958 + 800000000},  // the largest clock "go" accepts
   };
   for (const auto& c : cases) {
@@ -352,7 +356,7 @@ TEST_F(IterationDecisions, AspirationWindows) {
   };
   open_window();
   EXPECT_EQ(window(40), std::tuple(false, 10, 70, 0));
-  EXPECT_EQ(window(10), std::tuple(true, -90, 10, 1));  // a fail low: the window below it
+  EXPECT_EQ(window(10), std::tuple(true, -90, 10, 1));                   // a fail low: the window below it
   EXPECT_EQ(window(-90), std::tuple(true, -MATE_VALUE, MATE_VALUE, 2));  // a second fail opens it
   EXPECT_EQ(window(-200), std::tuple(false, -230, -170, 0));
   EXPECT_EQ(window(-170), std::tuple(true, -170, -70, 1));  // a fail high: the window above it

@@ -46,26 +46,26 @@ const char* const kCorpus[] = {
     "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3",
     "r3k2r/1P4P1/8/8/8/8/1p4p1/R3K2R w KQkq - 0 1",
     "r3k2r/1P4P1/8/8/8/8/1p4p1/R3K2R b KQkq - 0 1",
-    "8/8/8/8/R1B4k/8/8/4K3 w - - 0 1",              // bishop uncovers a rook
-    "8/8/7k/8/8/8/3P4/2B1K3 w - - 0 1",             // pawn steps uncover a bishop
-    "4k3/8/8/8/4N3/8/8/4RK2 w - - 0 1",             // knight uncovers a rook
-    "7k/8/8/8/3R4/8/1B6/4K3 w - - 0 1",             // rook uncovers a bishop
-    "4k3/8/8/8/8/8/4K3/4R3 w - - 0 1",              // king uncovers a rook
-    "8/RP5k/8/8/8/8/8/K7 w - - 0 1",                // promotion uncovers a rook
-    "4k2b/8/8/8/3p4/8/8/K7 b - - 0 1",              // black pawn uncovers a bishop
-    "8/8/8/4k3/8/5P2/3P4/4K3 w - - 0 1",            // pawn checks by single and double step
-    "4k3/3p4/8/8/4K3/8/8/8 b - - 0 1",              // black double-step check
+    "8/8/8/8/R1B4k/8/8/4K3 w - - 0 1",    // bishop uncovers a rook
+    "8/8/7k/8/8/8/3P4/2B1K3 w - - 0 1",   // pawn steps uncover a bishop
+    "4k3/8/8/8/4N3/8/8/4RK2 w - - 0 1",   // knight uncovers a rook
+    "7k/8/8/8/3R4/8/1B6/4K3 w - - 0 1",   // rook uncovers a bishop
+    "4k3/8/8/8/8/8/4K3/4R3 w - - 0 1",    // king uncovers a rook
+    "8/RP5k/8/8/8/8/8/K7 w - - 0 1",      // promotion uncovers a rook
+    "4k2b/8/8/8/3p4/8/8/K7 b - - 0 1",    // black pawn uncovers a bishop
+    "8/8/8/4k3/8/5P2/3P4/4K3 w - - 0 1",  // pawn checks by single and double step
+    "4k3/3p4/8/8/4K3/8/8/8 b - - 0 1",    // black double-step check
     "4k3/8/8/2n1pP2/8/3N4/8/4K3 w - e6 0 2",
     "r1b1r1k1/pp4bp/5np1/2qPB3/8/6NP/PPP1Q1B1/R4R1K w - - 0 1",
     "4n1q1/1k1b4/2p4R/2Pp4/1p1N1rpQ/3B4/PPP2P2/2K5 w - - 0 1",
     "8/2b2k1p/2N2pp1/P2p4/3KnP2/6BP/P5P1/8 w - - 0 1",
     "1r1q1k1r/Q4ppp/2B2n2/8/Pbbp4/1P4P1/2PP1P1P/R1B1K2R b - - 0 1",
-    "4k3/8/8/8/8/8/8/3rK2r w - - 0 1",              // double check, one checker x-rayed through the king
-    "8/8/8/6k1/3Pp3/8/8/2B1K3 b - d3 0 1",          // discovered check that en passant cannot answer
-    "8/8/8/2k5/3Pp3/8/8/4K3 b - d3 0 1",            // pawn check answered en passant
-    "4k3/8/8/8/1b6/8/3N4/4K2q w - - 0 1",           // pinned blocker, check along the rank
-    "4r2K/3P1P2/8/8/8/8/8/k7 w - - 0 1",            // checks met by promotions
-    "8/5pk1/6p1/8/8/6P1/4BPK1/2b5 w - - 0 1",       // endings for the evaluation
+    "4k3/8/8/8/8/8/8/3rK2r w - - 0 1",         // double check, one checker x-rayed through the king
+    "8/8/8/6k1/3Pp3/8/8/2B1K3 b - d3 0 1",     // discovered check that en passant cannot answer
+    "8/8/8/2k5/3Pp3/8/8/4K3 b - d3 0 1",       // pawn check answered en passant
+    "4k3/8/8/8/1b6/8/3N4/4K2q w - - 0 1",      // pinned blocker, check along the rank
+    "4r2K/3P1P2/8/8/8/8/8/k7 w - - 0 1",       // checks met by promotions
+    "8/5pk1/6p1/8/8/6P1/4BPK1/2b5 w - - 0 1",  // endings for the evaluation
     "8/1p3pk1/p5p1/P2p3p/3P3P/6P1/1P3PK1/8 w - - 0 1",
     "3r4/8/4k3/8/8/3KB3/8/4R3 w - - 0 1",
     "r3k2r/pp3ppp/2n1bn2/2bpp3/4P3/2NB1N2/PPP2PPP/R1B1K2R w KQkq - 0 1",
@@ -109,7 +109,7 @@ u64 walk_attacks(int kind, int s, u64 occ, int pawn_color) {
   static const int jumps[8][2] = {{1, 2}, {2, 1}, {2, -1}, {1, -2}, {-1, -2}, {-2, -1}, {-2, 1}, {-1, 2}};
   const int up = pawn_color == WHITE ? -1 : 1;
   const int pawn[2][2] = {{-1, up}, {1, up}};
-  const int (*d)[2] = kind == KNIGHT ? jumps : kind == PAWN ? pawn : lines;
+  const int(*d)[2] = kind == KNIGHT ? jumps : kind == PAWN ? pawn : lines;
   const int first = kind == ROOK ? 4 : 0, last = kind == PAWN ? 2 : kind == BISHOP ? 4 : 8;
   const bool slides = kind == BISHOP || kind == ROOK || kind == QUEEN;
   u64 result = 0;

@@ -1,12 +1,13 @@
 // The transposition table: probing, storing and mate scores. (Its replacement
 // rule is pinned by the bench signature.)
+#include "search/tt.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <tuple>
 
 #include "board/position.h"
-#include "search/tt.h"
 #include "test_support.h"
 
 namespace {
