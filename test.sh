@@ -40,6 +40,12 @@ run_windows_suite() {
 }
 
 status=0
+if command -v clang-format >/dev/null; then
+  echo "=== Format check (clang-format, .clang-format)"
+  tools/check_format.sh || status=1
+else
+  echo "=== Format check SKIPPED: it needs clang-format; .ci/run installs it"
+fi
 run_suite build/release -DCMAKE_BUILD_TYPE=Release -DCORVANTIS_PGO=ON -DCORVANTIS_SANITIZE=OFF || status=1
 run_suite build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANTIS_SANITIZE=ON || status=1
 # The searches with helper threads and the table they share; the engine
