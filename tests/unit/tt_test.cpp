@@ -111,6 +111,7 @@ TEST_F(TTable, TornEntryIsNeverTrusted) {
 // main thread has emptied its own (new keys, new weights), and follow its
 // sizes; otherwise they keep what they hold.
 TEST(HelperCaches, EmptiedAndResizedAsTheMainThreads) {
+  engine_setup();  // the main thread's caches
   EvalCaches c{};
   renew_eval_caches(&c);
   ASSERT_TRUE(c.evals && c.pawns && c.shelters);
