@@ -16,7 +16,7 @@ struct hist_entry {
   int castle, ep, fifty;
 };
 
-extern constinit thread_local hist_entry hist_dat[HIST_STACK];
+extern constinit thread_local hist_entry hist_dat[HIST_STACK];  // per search thread
 
 bool makemove(move_bytes m);  // false (position unchanged) when the move is illegal
 // The same for the search: it also starts loading the table entries the new

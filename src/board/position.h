@@ -1,5 +1,7 @@
 // The one global position: mailbox, bitboards, game state, material counters
-// and the three incrementally kept keys.
+// and the three incrementally kept keys. Each search thread has its own
+// (thread_local, like all state a search changes); constinit, so that no
+// access goes through a check for dynamic initialisation.
 #pragma once
 
 #include "board/bitboard.h"

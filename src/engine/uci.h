@@ -26,6 +26,8 @@ struct SearchControl {
   bool stop_requested;  // "stop", or "ponderhit" after the ponder budget
 };
 
+// Each search thread has its own: a helper's stop_search ends its search,
+// the rest of it stays empty there.
 extern constinit thread_local SearchControl si;
 
 constexpr int MAX_SEARCH_MOVES = 301;

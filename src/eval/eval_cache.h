@@ -18,6 +18,7 @@ struct ShelterCacheEntry {
 
 constexpr int NO_EVAL = -10000000;
 
+// Each search thread has caches of its own.
 extern constinit thread_local EvalHashEntry* ETable;   // whole evaluations
 extern constinit thread_local std::uint32_t gETSize;   // entries, a power of two
 extern constinit thread_local EvalHashEntry* pETable;  // pawn structure

@@ -1,6 +1,7 @@
 // What one evaluation accumulates, from White's point of view. Every full
 // evaluation zeroes and refills these; the term functions read what earlier
-// steps filled, so the driver runs them in a fixed order.
+// steps filled, so the driver runs them in a fixed order. One set per search
+// thread.
 #pragma once
 
 #include "board/types.h"

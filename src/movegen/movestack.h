@@ -1,5 +1,6 @@
 // The move stack shared by all search levels, the push functions that append
-// a move with its ordering score, and the ordering tables they read.
+// a move with its ordering score, and the ordering tables they read; one of
+// each per search thread.
 #pragma once
 
 #include "board/types.h"

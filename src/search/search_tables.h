@@ -15,6 +15,7 @@ constexpr int MATE_VALUE = 30000;
 constexpr int MATE_BOUND = 29800;       // beyond this a score is a mate score
 constexpr int WORST_SCORE = -10000000;  // the best score of a move loop before its first move
 
+// Per search thread.
 extern constinit thread_local move pv[MAX_PLY][MAX_PLY];  // row p holds the line from ply p, starting in column p
 extern constinit thread_local int pv_length[MAX_PLY];
 

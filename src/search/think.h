@@ -6,9 +6,10 @@
 #include "movegen/move.h"
 #include "search/search_tables.h"
 
-extern int root_hply;                               // hply of the root position
-extern int out_of_book;                             // searches since the last book move
-extern std::int64_t start_time;                     // clock reading at the start of the search
+extern int root_hply;            // hply of the root position
+extern int out_of_book;          // searches since the last book move
+extern std::int64_t start_time;  // clock reading at the start of the search
+// The thread_local ones belong to each search thread.
 extern constinit thread_local std::int64_t rnodes;  // nodes searched in this search
 extern constinit thread_local int gSelDepth;        // highest ply reached in this iteration
 extern int ext_corvantis_side;                      // the engine's colour; draw scores take their sign from it

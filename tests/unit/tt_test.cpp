@@ -1,5 +1,6 @@
-// The transposition table: probing, storing and mate scores. (Its replacement
-// rule is pinned by the bench signature.)
+// The transposition table: probing, storing, mate scores and torn entries
+// (its replacement rule is pinned by the bench signature); and the
+// evaluation caches that the table's code allocates for helper threads.
 #include "search/tt.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <tuple>
 
 #include "board/position.h"
+#include "eval/eval_hash.h"
 #include "test_support.h"
 
 namespace {
@@ -104,6 +106,32 @@ TEST_F(TTable, TornEntryIsNeverTrusted) {
   // Storing the position again takes a fresh slot or the torn one, and is found.
   storeH(m, 6, 15, TT_EXACT);
   EXPECT_EQ(probe(6), std::make_tuple(TT_EXACT, 15, m.u));
+}
+
+// A helper thread's evaluation caches are emptied before a search once the
+// main thread has emptied its own (new keys, new weights), and follow its
+// sizes; otherwise they keep what they hold.
+TEST(HelperCaches, EmptiedAndResizedAsTheMainThreads) {
+  engine_setup();  // the main thread's caches
+  EvalCaches c{};
+  renew_eval_caches(&c);
+  ASSERT_TRUE(c.evals && c.pawns && c.shelters);
+  EXPECT_TRUE(c.evals_size == gETSize && c.pawns_size == pgETSize && c.shelters_size == ksETSize);
+  c.evals[5].score = 7;
+  c.pawns[5].score = 8;
+  renew_eval_caches(&c);
+  EXPECT_TRUE(c.evals[5].score == 7 && c.pawns[5].score == 8);
+  clear_eval_caches(false, true, false);
+  renew_eval_caches(&c);
+  EXPECT_TRUE(c.evals[5].score == 0 && c.pawns[5].score == 0);
+  c.evals[5].score = 7;
+  const std::uint32_t main_size = gETSize;
+  gETSize /= 2;  // as a smaller EvalHash would leave it
+  renew_eval_caches(&c);
+  EXPECT_TRUE(c.evals_size == gETSize && c.evals[5].score == 0);
+  gETSize = main_size;
+  free_eval_caches(&c);
+  EXPECT_FALSE(c.evals || c.pawns || c.shelters);
 }
 
 }  // namespace
