@@ -35,6 +35,12 @@ const CastleRule* castle_rule(int king_to) {
   return nullptr;
 }
 
+// Only a double step of side s's pawn to next to an enemy pawn creates an en-passant square.
+inline bool push2_makes_ep(int to, int s) {
+  const u64 beside = ((file_of(to) > 0 ? SquareBB[to - 1] : 0) | (file_of(to) < 7 ? SquareBB[to + 1] : 0));
+  return beside & myPiece[s ^ 1][PAWN];
+}
+
 inline void set_side(int s) {
   side = s;
   xside = s ^ 1;
@@ -101,14 +107,10 @@ bool make(move_bytes m) {
   }
 
   clear_ep();
-  if (m.bits & MF_PUSH2) {
-    // Only a double step next to an enemy pawn creates an en-passant square.
-    const u64 beside = ((file_of(to) > 0 ? SquareBB[to - 1] : 0) | (file_of(to) < 7 ? SquareBB[to + 1] : 0));
-    if (beside & myPiece[s ^ 1][PAWN]) {
-      ep = s == WHITE ? to + 8 : to - 8;
-      hash ^= hash_ep[ep];
-      phash ^= hash_ep[ep];
-    }
+  if ((m.bits & MF_PUSH2) && push2_makes_ep(to, s)) {
+    ep = s == WHITE ? to + 8 : to - 8;
+    hash ^= hash_ep[ep];
+    phash ^= hash_ep[ep];
   }
 
   fifty = (m.bits & (MF_CAPTURE | MF_PAWN)) ? 0 : fifty + 1;
@@ -148,6 +150,24 @@ bool make(move_bytes m) {
 
 bool makemove(move_bytes m) { return make<false>(m); }
 bool make_and_prefetch(move_bytes m) { return make<true>(m); }
+
+u64 key_after(move_bytes m) {
+  const int from = m.from, to = m.to, s = side;
+  const int k = piece[from];
+  u64 key = hash ^ hash_side ^ hash_piece[s][k][from];
+  key ^= hash_piece[s][m.bits & MF_PROMOTE ? m.promote : k][to];
+  if (piece[to] != EMPTY) key ^= hash_piece[s ^ 1][piece[to]][to];
+  if (m.bits & MF_EP) key ^= hash_piece[s ^ 1][PAWN][s == WHITE ? to + 8 : to - 8];
+  if (m.bits & MF_CASTLE) {
+    if (const CastleRule* r = castle_rule(to))
+      key ^= hash_piece[s][ROOK][r->rook_from] ^ hash_piece[s][ROOK][r->rook_to];
+  }
+  const int new_castle = castle & castle_mask[from] & castle_mask[to];
+  if (new_castle != castle) key ^= hash_castle[castle] ^ hash_castle[new_castle];
+  if (ep != -1) key ^= hash_ep[ep];
+  if ((m.bits & MF_PUSH2) && push2_makes_ep(to, s)) key ^= hash_ep[s == WHITE ? to + 8 : to - 8];
+  return key;
+}
 
 void takeback() {
   set_side(side ^ 1);

@@ -24,5 +24,8 @@ bool makemove(move_bytes m);  // false (position unchanged) when the move is ill
 // cost it memory bandwidth.
 bool make_and_prefetch(move_bytes m);
 void takeback();
+// The position key after m, without making it: a search starts loading the
+// table entries of its children before it searches the first of them.
+u64 key_after(move_bytes m);
 void makenullmove();
 void takebacknullmove();

@@ -1,17 +1,27 @@
 // Steps the node searches share.
 #pragma once
 
+#include "board/makemove.h"
 #include "board/position.h"
 #include "engine/uci.h"
 #include "movegen/move.h"
+#include "movegen/movestack.h"
 #include "search/think.h"
 #include "search/timecontrol.h"
+#include "search/tt.h"
 
 // Input and clock are polled once every 256 nodes; true once the search is
 // stopped, when the node must return at once.
 inline bool poll_and_stopped() {
   if ((rnodes & 255) == 0) CheckUserInputandTime();
   return si.stop_search;
+}
+
+// Starts loading the table entries of the children of the moves
+// gen_dat[first, last): each takes longer to arrive than a child takes to
+// search, and loads issued together arrive together.
+inline void prefetch_children(int first, int last) {
+  for (int i = first; i < last; ++i) prefetch_bucket(key_after(gen_dat[i].m.b));
 }
 
 inline void count_node() {

@@ -124,7 +124,8 @@ void expect_consistent(int loaded_castle, const std::string& where) {
 }
 
 // Every generated move is made and taken back (or refused) from each
-// position of random games; a null move too when not in check.
+// position of random games; a null move too when not in check. The key
+// foretold before a move is the key it makes.
 TEST(MakeMove, RandomGamesKeepStateExact) {
   unsigned seed = 1;
   for (const char* start :
@@ -144,8 +145,10 @@ TEST(MakeMove, RandomGamesKeepStateExact) {
         const PositionState before = save_position();
         gen();
         for (const gen_entry& e : level_moves()) {
+          const u64 foretold = key_after(e.m.b);
           if (makemove(e.m.b)) {
             ASSERT_TRUE(hply == before.hply + 1 && ply == before.ply + 1);
+            ASSERT_EQ(hash, foretold) << board_fen() << " after " << move_text(e.m);
             expect_consistent(loaded_castle, board_fen() + " after " + move_text(e.m));
             if (HasFatalFailure()) return;
             takeback();
