@@ -34,6 +34,7 @@ struct Root {
   PositionState position;
   hist_entry history[HIST_STACK];  // up to the root: repetitions, the previous move
   int depth_limit;
+  std::int64_t node_budget;  // "go nodes", all threads together; 0 for none
 } root;
 
 // The main thread counts searches up to wake the helpers; each helper counts
@@ -44,6 +45,8 @@ unsigned searches = 0;
 int running = 0;
 bool quitting = false;
 std::atomic<bool> stop{false};
+// The main thread's node count as of its last poll, for the helpers' budget check.
+std::atomic<std::int64_t> main_nodes{0};
 
 constinit thread_local Helper* self = nullptr;
 
@@ -112,6 +115,7 @@ void start_helpers(int depth_limit) {
   root.position = save_position();
   std::memcpy(static_cast<void*>(root.history), hist_dat, sizeof(hist_entry) * (hply + 1));
   root.depth_limit = depth_limit;
+  root.node_budget = si.nodes;
   for (int i = 0; i < helper_count; ++i) renew_eval_caches(&helpers[i].caches);
   stop.store(false, std::memory_order_relaxed);
   {
@@ -129,6 +133,7 @@ void stop_helpers() {
 }
 
 void reset_helper_nodes() {
+  main_nodes.store(0, std::memory_order_relaxed);
   for (int i = 0; i < helper_count; ++i) helpers[i].nodes.store(0, std::memory_order_relaxed);
 }
 
@@ -138,7 +143,15 @@ std::int64_t searched_nodes() {
   return n;
 }
 
+void publish_main_nodes() { main_nodes.store(rnodes, std::memory_order_relaxed); }
+
 void helper_poll() {
   self->nodes.store(rnodes, std::memory_order_relaxed);
   if (stop.load(std::memory_order_relaxed)) si.stop_search = true;
+  // The helpers spend the budget themselves: a main thread the system
+  // leaves waiting for a while would otherwise let them run far past it.
+  if (root.node_budget == 0) return;
+  std::int64_t n = main_nodes.load(std::memory_order_relaxed);
+  for (int i = 0; i < helper_count; ++i) n += helpers[i].nodes.load(std::memory_order_relaxed);
+  if (n >= root.node_budget) si.stop_search = true;
 }

@@ -29,5 +29,8 @@ void reset_helper_nodes();
 std::int64_t searched_nodes();
 
 // A helper's poll, every 256 nodes: publishes its node count and stops its
-// search once the main thread's has ended.
+// search once the main thread's has ended or the node budget is spent.
 void helper_poll();
+// The main thread's poll in a search with a node budget: lets the helpers
+// see its count.
+void publish_main_nodes();

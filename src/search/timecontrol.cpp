@@ -43,6 +43,7 @@ void CheckUserInputandTime() {
   }
   const bool no_limit = si.infinite || si.ponder;
   if (si.poll_input) eventCheck();
+  if (si.nodes != 0) publish_main_nodes();
   // The first iteration always completes, so that every search has a move to play.
   if (!si.iteration_done) return;
   if (si.stop_requested || (si.nodes != 0 && si.nodes <= searched_nodes())) {
