@@ -35,6 +35,10 @@ const CastleRule* castle_rule(int king_to) {
   return nullptr;
 }
 
+// The square a pawn of side s passes over on its way to `to` (engine squares
+// count from a8): the en-passant square, and where a pawn taken en passant stands.
+inline int square_behind(int to, int s) { return s == WHITE ? to + 8 : to - 8; }
+
 // Only a double step of side s's pawn to next to an enemy pawn creates an en-passant square.
 inline bool push2_makes_ep(int to, int s) {
   const u64 beside = ((file_of(to) > 0 ? SquareBB[to - 1] : 0) | (file_of(to) < 7 ? SquareBB[to + 1] : 0));
@@ -108,7 +112,7 @@ bool make(move_bytes m) {
 
   clear_ep();
   if ((m.bits & MF_PUSH2) && push2_makes_ep(to, s)) {
-    ep = s == WHITE ? to + 8 : to - 8;
+    ep = square_behind(to, s);
     hash ^= hash_ep[ep];
     phash ^= hash_ep[ep];
   }
@@ -130,7 +134,7 @@ bool make(move_bytes m) {
   }
 
   if (m.bits & MF_EP) {
-    piece_remove_hash(PAWN, s ^ 1, s == WHITE ? to + 8 : to - 8);
+    piece_remove_hash(PAWN, s ^ 1, square_behind(to, s));
     add_material(PAWN, s ^ 1, -1);
   }
 
@@ -157,7 +161,7 @@ u64 key_after(move_bytes m) {
   u64 key = hash ^ hash_side ^ hash_piece[s][k][from];
   key ^= hash_piece[s][m.bits & MF_PROMOTE ? m.promote : k][to];
   if (piece[to] != EMPTY) key ^= hash_piece[s ^ 1][piece[to]][to];
-  if (m.bits & MF_EP) key ^= hash_piece[s ^ 1][PAWN][s == WHITE ? to + 8 : to - 8];
+  if (m.bits & MF_EP) key ^= hash_piece[s ^ 1][PAWN][square_behind(to, s)];
   if (m.bits & MF_CASTLE) {
     if (const CastleRule* r = castle_rule(to))
       key ^= hash_piece[s][ROOK][r->rook_from] ^ hash_piece[s][ROOK][r->rook_to];
@@ -165,7 +169,7 @@ u64 key_after(move_bytes m) {
   const int new_castle = castle & castle_mask[from] & castle_mask[to];
   if (new_castle != castle) key ^= hash_castle[castle] ^ hash_castle[new_castle];
   if (ep != -1) key ^= hash_ep[ep];
-  if ((m.bits & MF_PUSH2) && push2_makes_ep(to, s)) key ^= hash_ep[s == WHITE ? to + 8 : to - 8];
+  if ((m.bits & MF_PUSH2) && push2_makes_ep(to, s)) key ^= hash_ep[square_behind(to, s)];
   return key;
 }
 
@@ -198,7 +202,7 @@ void takeback() {
   }
 
   if (m.bits & MF_EP) {
-    piece_add(PAWN, s ^ 1, s == WHITE ? m.to + 8 : m.to - 8);
+    piece_add(PAWN, s ^ 1, square_behind(m.to, s));
     add_material(PAWN, s ^ 1, 1);
   }
 }

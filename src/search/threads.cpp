@@ -137,11 +137,18 @@ void reset_helper_nodes() {
   for (int i = 0; i < helper_count; ++i) helpers[i].nodes.store(0, std::memory_order_relaxed);
 }
 
-std::int64_t searched_nodes() {
-  std::int64_t n = rnodes;
+namespace {
+
+// The helpers' nodes as of their last polls.
+std::int64_t helper_nodes() {
+  std::int64_t n = 0;
   for (int i = 0; i < helper_count; ++i) n += helpers[i].nodes.load(std::memory_order_relaxed);
   return n;
 }
+
+}  // namespace
+
+std::int64_t searched_nodes() { return rnodes + helper_nodes(); }
 
 void publish_main_nodes() { main_nodes.store(rnodes, std::memory_order_relaxed); }
 
@@ -150,8 +157,6 @@ void helper_poll() {
   if (stop.load(std::memory_order_relaxed)) si.stop_search = true;
   // The helpers spend the budget themselves: a main thread the system
   // leaves waiting for a while would otherwise let them run far past it.
-  if (root.node_budget == 0) return;
-  std::int64_t n = main_nodes.load(std::memory_order_relaxed);
-  for (int i = 0; i < helper_count; ++i) n += helpers[i].nodes.load(std::memory_order_relaxed);
-  if (n >= root.node_budget) si.stop_search = true;
+  if (root.node_budget != 0 && main_nodes.load(std::memory_order_relaxed) + helper_nodes() >= root.node_budget)
+    si.stop_search = true;
 }
