@@ -57,8 +57,10 @@ int search_cut_check(int alpha, int beta, int depth, int nodeSign) {
   if (follow_pv) sort_pv();
 
   const int d = depth / ONE_PLY;
+  const auto pick_at = [hashMove](int i) { pick(i, hashMove); };
   for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
-    pick(i, hashMove);
+    if (i == first_move[ply]) pick_at(i);
+    pick_ahead(i, pick_at);
     const move m = gen_dat[i].m;
     if (hashSearched && m.u == hashMove.u) continue;
     const bool late = depth < 16 * ONE_PLY && moveCount >= futility_move_count[d];

@@ -178,7 +178,8 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
     stage();
     if (follow_pv) sort_pv();
     for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
-      sort(i);
+      if (i == first_move[ply]) sort(i);
+      pick_ahead(i, sort);
       const move m = gen_dat[i].m;
       if (hashTried && m.u == hashMove.u) continue;
       if (!make_and_prefetch(m.b)) continue;
@@ -207,12 +208,16 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
   // best score only grow), the list is picked through only as long as moves
   // that are never pruned remain in it.
   int unprunable_left = -1;
+  const auto pick_at = [hashTried, hashMove](int i) {
+    if (hashTried) sort(i);
+    else pick(i, hashMove);
+  };
   for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
     if (unprunable_left < 0 && best > -MATE_BOUND && depth < 16 * ONE_PLY && moveCount >= futility_move_count[d])
       unprunable_left = count_never_pruned(i, hashTried ? hashMove.u : 0);
     if (unprunable_left == 0) break;
-    if (hashTried) sort(i);
-    else pick(i, hashMove);
+    if (i == first_move[ply]) pick_at(i);
+    pick_ahead(i, pick_at);
     const move m = gen_dat[i].m;
     if (hashTried && m.u == hashMove.u) continue;
 
