@@ -55,12 +55,11 @@ int search_cut_check(int alpha, int beta, int depth, int nodeSign) {
   if (gchecker2 != -1) gen_king();
   else gen_evade();
   if (follow_pv) sort_pv();
+  prefetch_children(first_move[ply], first_move[ply + 1]);
 
   const int d = depth / ONE_PLY;
-  const auto pick_at = [hashMove](int i) { pick(i, hashMove); };
   for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
-    if (i == first_move[ply]) pick_at(i);
-    pick_ahead(i, pick_at);
+    pick(i, hashMove);
     const move m = gen_dat[i].m;
     if (hashSearched && m.u == hashMove.u) continue;
     const bool late = depth < 16 * ONE_PLY && moveCount >= futility_move_count[d];
