@@ -177,9 +177,9 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
   for (void (*stage)() : {gen_win_caps, gen_equal_caps}) {
     stage();
     if (follow_pv) sort_pv();
+    prefetch_children(first_move[ply], first_move[ply + 1]);
     for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
-      if (i == first_move[ply]) sort(i);
-      pick_ahead(i, sort);
+      sort(i);
       const move m = gen_dat[i].m;
       if (hashTried && m.u == hashMove.u) continue;
       if (!make_and_prefetch(m.b)) continue;
