@@ -24,17 +24,6 @@ inline void prefetch_children(int first, int last) {
   for (int i = first; i < last; ++i) prefetch_bucket(key_after(gen_dat[i].m.b));
 }
 
-// Puts the best remaining move into entry i + 1 of the level before entry i's
-// child is searched, and starts loading the next child's table entries
-// meanwhile: that search changes no score of this level, so the pick is the
-// one the next turn of the loop would make.
-template <class Pick>
-inline void pick_ahead(int i, Pick pick_at) {
-  if (i + 1 >= first_move[ply + 1]) return;
-  pick_at(i + 1);
-  prefetch_bucket(key_after(gen_dat[i + 1].m.b));
-}
-
 inline void count_node() {
   if (ply > gSelDepth) gSelDepth = ply;
   ++rnodes;

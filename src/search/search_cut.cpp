@@ -31,6 +31,17 @@ int child_search(int alpha, int depth, bool childInCheck, bool allowNull, int no
                       : -search_cut(-alpha - 1, -alpha, depth, allowNull, -nodeSign);
 }
 
+// Puts the best remaining move into entry i + 1 of the level before entry i's
+// child is searched, and starts loading the next child's table entries
+// meanwhile: that search changes no score of this level, so the pick is the
+// one the next turn of the loop would make.
+template <class Pick>
+void pick_ahead(int i, Pick pick_at) {
+  if (i + 1 >= first_move[ply + 1]) return;
+  pick_at(i + 1);
+  prefetch_bucket(key_after(gen_dat[i + 1].m.b));
+}
+
 // Returns true when the null move proves the node fails high.
 bool null_move_cuts(int alpha, int beta, int depth, int staticEval, int nodeSign, int* result) {
   const int margin = staticEval - beta;
