@@ -17,11 +17,11 @@ inline bool poll_and_stopped() {
   return si.stop_search;
 }
 
-// Starts loading the table entries of the children of the moves
-// gen_dat[first, last): each takes longer to arrive than a child takes to
-// search, and loads issued together arrive together.
-inline void prefetch_children(int first, int last) {
-  for (int i = first; i < last; ++i) prefetch_bucket(key_after(gen_dat[i].m.b));
+// Starts loading the table entries of the children of this level's moves:
+// each takes longer to arrive than a child takes to search, and loads issued
+// together arrive together.
+inline void prefetch_children() {
+  for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) prefetch_bucket(key_after(gen_dat[i].m.b));
 }
 
 inline void count_node() {

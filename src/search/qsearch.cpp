@@ -40,7 +40,7 @@ int qsearch_in_check(int alpha, int beta, int qdepth, bool pvNode, move hashMove
   if (gchecker2 != -1) gen_king();
   else gen_evade();
   if (follow_pv) sort_pv();
-  prefetch_children(first_move[ply], first_move[ply + 1]);
+  prefetch_children();
   int best = WORST_SCORE;
   int searched = 0;
   for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
@@ -112,7 +112,7 @@ int qsearch(int alpha, int beta, int qdepth, bool inCheck) {
   if (lastTo >= 0 && piece[lastTo] != KING) gen_caps_last_sq(lastTo);
   else gen_caps();
   if (follow_pv) sort_pv();
-  prefetch_children(first_move[ply], first_move[ply + 1]);
+  prefetch_children();
 
   const bool beingMated = standPat + 100 <= -MATE_BOUND;
   for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
@@ -147,7 +147,7 @@ int qsearch(int alpha, int beta, int qdepth, bool inCheck) {
   if (qdepth == 0 && SidePieces(side) > 1000 && alpha == alpha0) {
     gen_non_caps_check();
     if (follow_pv) sort_pv();
-    prefetch_children(first_move[ply], first_move[ply + 1]);
+    prefetch_children();
     for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
       pick(i, hashMove);
       const move m = gen_dat[i].m;

@@ -55,7 +55,7 @@ int search_cut_check(int alpha, int beta, int depth, int nodeSign) {
   if (gchecker2 != -1) gen_king();
   else gen_evade();
   if (follow_pv) sort_pv();
-  prefetch_children(first_move[ply], first_move[ply + 1]);
+  prefetch_children();
 
   const int d = depth / ONE_PLY;
   for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {

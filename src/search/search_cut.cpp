@@ -188,7 +188,7 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
   for (void (*stage)() : {gen_win_caps, gen_equal_caps}) {
     stage();
     if (follow_pv) sort_pv();
-    prefetch_children(first_move[ply], first_move[ply + 1]);
+    prefetch_children();
     for (int i = first_move[ply]; i < first_move[ply + 1]; ++i) {
       sort(i);
       const move m = gen_dat[i].m;
