@@ -101,10 +101,12 @@ bool loses_within(int n) {
 
 using Think = SearchFixture;
 
-TEST_F(Think, FindsMatesAtTheirDistance) {
+// Mates at their distance (checked against the reference search), and a legal
+// move wherever there is one: castling, promotions, en passant, the fifty-move edge.
+TEST_F(Think, FindsMatesAndPlaysLegalMoves) {
   const struct {
     const char* fen;
-    int moves;  // mate in this many moves of the side to move; negative: mated
+    int moves;  // mate in this many moves of the side to move; negative: mated; 0: no mate
   } cases[] = {
       {"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", 1},
       {"k7/8/2K5/8/8/8/8/7R w - - 0 1", 2},
@@ -112,44 +114,33 @@ TEST_F(Think, FindsMatesAtTheirDistance) {
       {"k7/8/8/3K4/8/8/8/7R w - - 0 1", 3},
       {"7r/8/8/8/3k4/8/8/K7 b - - 0 1", 3},
       {"k7/8/1K6/8/8/8/8/7R b - - 0 1", -1},  // Kb8 only, then Rh8
+      {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", 0},
+      {"r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1", 0},
+      {"rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3", 0},
+      {"4k3/8/8/8/8/8/8/R3K2R w KQ - 99 70", 0},
+      {"1r1q1k1r/Q4ppp/2B2n2/8/Pbbp4/1P4P1/2PP1P1P/R1B1K2R b - - 0 1", 0},
   };
   for (const auto& c : cases) {
     set_position(c.fen);
     if (c.moves > 0) {
       ASSERT_TRUE(mates_within(c.moves) && !(c.moves > 1 && mates_within(c.moves - 1))) << c.fen;
     }
-    search(8);
-    EXPECT_EQ(value_to_mate(iscore[8]), c.moves) << c.fen;
+    search(c.moves ? 8 : 6);
     ASSERT_TRUE(is_legal_here(best())) << c.fen;
+    if (!c.moves) continue;
+    EXPECT_EQ(value_to_mate(iscore[8]), c.moves) << c.fen;
     ASSERT_TRUE(makemove(best().b));  // the chosen move keeps the mate in reach
     EXPECT_TRUE(c.moves < 0 || loses_within(c.moves)) << c.fen << " " << move_text(best());
     takeback();
   }
 }
 
-TEST_F(Think, PlaysALegalMoveIfThereIsOne) {
-  for (const char* fen :
-       {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-        "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
-        "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3", "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 37 60",
-        "4k3/8/8/8/8/8/8/R3K2R w KQ - 99 70", "1r1q1k1r/Q4ppp/2B2n2/8/Pbbp4/1P4P1/2PP1P1P/R1B1K2R b - - 0 1"}) {
-    set_position(fen);
-    search(6);
-    EXPECT_TRUE(is_legal_here(best())) << fen;
-  }
-  set_position("4R3/8/2k5/8/8/8/6PP/r6K w - - 0 1");  // a single evasion takes back half the allotment
-  search(8);
-  EXPECT_EQ(move_text(best()), "e8e1");
-  EXPECT_LT(stop_time, start_time + max_time);
-}
-
 using TimeControl = SearchFixture;
 
-// The allotments worked out by hand for the time control: a whole game's
-// clock shared among 30 moves less 10 ms each, four fifths of the increment,
-// 70% of the clock for the last move before the control, never below 20 ms;
-// a side that was losing plans for fewer moves.
-TEST_F(TimeControl, AllocationExamples) {
+// A whole game's clock shared among 30 moves less 10 ms each, four fifths of
+// the increment, 70% of the clock before the control, never below 20 ms; a
+// side that was losing plans for fewer moves; the largest clocks must not overflow.
+TEST_F(TimeControl, Allocation) {
   const int none = -1;
   const struct {
     int time, inc, moves_to_go, previous;  // previous: the score of the search two plies earlier
@@ -169,186 +160,56 @@ TEST_F(TimeControl, AllocationExamples) {
     EXPECT_EQ(max_time, c.max_time) << c.time << " " << c.inc << " " << c.moves_to_go << " " << c.previous;
   }
   hply = 0;
-}
-
-// The driver's decisions after an iteration, on an ordinary clock search:
-// 10 s allotted from 300 s left, the clock read as 0 at the start.
-class IterationDecisions : public SearchFixture {
- protected:
-  void SetUp() override {
-    SearchFixture::SetUp();
-    si.fixed_time = si.bench = si.infinite = si.ponder = false;
-    si.nodes = 0;
-    si.mate = -1;
-    si.ponder_time = 0;
-    ext_time_control_type = TC_CLOCK;
-    max_time = 10000;
-    si.time_available = 300000;
-    out_of_book = 10;
-    start_time = 0;
-    set_time_budget();
-  }
-  void TearDown() override {
-    ext_time_control_type = TC_NONE;
-    out_of_book = 0;
-    open_window();
-    SearchFixture::TearDown();
-  }
-  // An iteration at depth whose score moved from previous, ending at time ms.
-  static Iteration at(int depth, int score = 0, int previous = 0, int time = 1000) {
-    return {depth, score, previous, value_to_mate(score), time, false, false};
-  }
-  static Iteration with(Iteration it, bool fail_low, bool new_best_move) {
-    it.fail_low = fail_low;
-    it.new_best_move = new_best_move;
-    return it;
-  }
-  // How far extend_time moves the soft limit, and whether it counts as an extension.
-  static std::pair<std::int64_t, bool> extension(const Iteration& it, bool extend_ok = true, bool single = true) {
-    const std::int64_t before = stop_time;
-    const bool extended = extend_time(it, extend_ok, single);
-    const std::int64_t moved = stop_time - before;
-    stop_time = before;
-    return {moved, extended};
-  }
-  // How far extend_ponder_time moves the soft limit; the ponder budget must move alike.
-  static std::int64_t ponder_extension(const Iteration& it) {
-    const std::int64_t before = stop_time;
-    const int ponder_before = si.ponder_time;
-    extend_ponder_time(it);
-    const std::int64_t moved = stop_time - before;
-    EXPECT_EQ(si.ponder_time - ponder_before, moved);
-    stop_time = before;
-    si.ponder_time = ponder_before;
-    return moved;
-  }
-};
-
-TEST_F(IterationDecisions, BudgetFromTheAllotment) {
-  EXPECT_EQ(stop_time, 10000);
-  EXPECT_EQ(ext_max_tt, 45000);  // 15% of the clock, never below the allotment
-  max_time = 20000;
-  si.time_available = 60000;
-  set_time_budget();
-  EXPECT_EQ(ext_max_tt, 20000);
-  // The first three searches after the book, on a long clock, get a sixth, then an eighth more.
-  max_time = 24000;
-  si.time_available = 120001;
-  for (const auto& [searches, soft] : {std::pair{1, 28000}, std::pair{3, 27000}, std::pair{4, 24000}}) {
-    out_of_book = searches;
-    set_time_budget();
-    EXPECT_EQ(stop_time, soft) << searches;
-  }
-  si.time_available = 120000;
-  out_of_book = 1;
-  set_time_budget();
-  EXPECT_EQ(stop_time, 24000);
-  si.fixed_time = true;  // a fixed time per move has no hard limit beyond it
-  si.time_available = 1000000;
-  set_time_budget();
-  EXPECT_EQ(ext_max_tt, 24000);
-  // Extensions are percentages of clocks up to 10^9 ms: they must not overflow.
   si.fixed_time = false;
   max_time = si.time_available = 1000000000;
   set_time_budget();
   EXPECT_TRUE(ext_max_tt == 1000000000 && ScoreDropExtension1 == 800000000 && NewPvTimeExtension == 500000000);
 }
 
-TEST_F(IterationDecisions, SearchIsOver) {
-  EXPECT_FALSE(search_is_over(at(20), false));
+// What ends a search after an iteration whatever the soft limit says, on an
+// ordinary clock search: 10 s allotted from 300 s left, the clock read as 0 at the start.
+TEST_F(TimeControl, SearchIsOver) {
+  si.fixed_time = si.bench = false;
+  si.mate = -1;
+  ext_time_control_type = TC_CLOCK;
+  max_time = 10000;
+  si.time_available = 300000;
+  start_time = 0;
+  set_time_budget();
+  auto over = [](int depth, int score, int time = 1000, bool no_move = false) {
+    return search_is_over({depth, score, 0, value_to_mate(score), time, false, false}, no_move);
+  };
+  EXPECT_FALSE(over(20, 0));
   si.nodes = 1000;  // the node budget, against the nodes searched
   rnodes = 999;
-  EXPECT_FALSE(search_is_over(at(5), false));
-  EXPECT_TRUE(search_is_over(at(5), true));  // a root without moves counts no nodes
+  EXPECT_FALSE(over(5, 0));
+  EXPECT_TRUE(over(5, 0, 1000, true));  // a root without moves counts no nodes
   rnodes = 1000;
-  EXPECT_TRUE(search_is_over(at(5), false));
+  EXPECT_TRUE(over(5, 0));
   si.nodes = 0;
   rnodes = 1;
   // "go mate 2": a mate as short or shorter, either way, after the first iteration.
   si.mate = 2;
-  EXPECT_TRUE(search_is_over(at(5, MATE_VALUE - 3), false));
-  EXPECT_TRUE(search_is_over(at(5, MATE_VALUE - 1), false));
-  EXPECT_TRUE(search_is_over(at(5, 4 - MATE_VALUE), false));
-  EXPECT_FALSE(search_is_over(at(5, MATE_VALUE - 5), false));
-  EXPECT_FALSE(search_is_over(at(1, MATE_VALUE - 1), false));
+  for (const auto& [depth, score, expected] :
+       {std::tuple{5, MATE_VALUE - 3, true}, std::tuple{5, 4 - MATE_VALUE, true}, std::tuple{5, MATE_VALUE - 5, false},
+        std::tuple{1, MATE_VALUE - 1, false}})
+    EXPECT_EQ(over(depth, score), expected) << depth << " " << score;
   si.mate = -1;
-  // The hard limit, and a mate within three moves seen after depth 11.
-  EXPECT_TRUE(search_is_over(at(5, 0, 0, 45000), false));
-  EXPECT_FALSE(search_is_over(at(5, 0, 0, 44999), false));
-  EXPECT_TRUE(search_is_over(at(12, MATE_VALUE - 5), false));
-  EXPECT_TRUE(search_is_over(at(12, 6 - MATE_VALUE), false));
-  EXPECT_FALSE(search_is_over(at(11, MATE_VALUE - 5), false));
-  EXPECT_FALSE(search_is_over(at(12, MATE_VALUE - 7), false));
+  // The hard limit (15% of the clock), and a mate within three moves seen after depth 11.
+  EXPECT_TRUE(over(5, 0, 45000));
+  EXPECT_FALSE(over(5, 0, 44999));
+  EXPECT_TRUE(over(12, 6 - MATE_VALUE));
+  EXPECT_FALSE(over(11, MATE_VALUE - 5));
+  EXPECT_FALSE(over(12, MATE_VALUE - 7));
   for (bool* unlimited : {&si.infinite, &si.ponder}) {
     *unlimited = true;
-    EXPECT_FALSE(search_is_over(at(12, MATE_VALUE - 5, 0, 1000000), false));
+    EXPECT_FALSE(over(12, MATE_VALUE - 5, 1000000));
     *unlimited = false;
   }
+  ext_time_control_type = TC_NONE;
 }
 
-TEST_F(IterationDecisions, TimeExtensions) {
-  using Ext = std::pair<std::int64_t, bool>;
-  // A new best move after depth 10: half an allotment.
-  EXPECT_EQ(extension(with(at(11), false, true)), Ext(5000, true));
-  EXPECT_EQ(extension(with(at(10), false, true)), Ext(0, false));
-  EXPECT_EQ(extension(with(at(11), false, true), false), Ext(0, false));  // infinite, pondering or fixed time
-  // A fail low after depth 13: 3/8 of an allotment, half one more when losing twice on a long clock.
-  EXPECT_EQ(extension(with(at(14, 50, 60), true, false)), Ext(3750, true));
-  EXPECT_EQ(extension(with(at(14, -50, -10), true, false)), Ext(3750 + 5000, true));
-  EXPECT_EQ(extension(with(at(14, -50, 10), true, false)), Ext(3750, true));
-  EXPECT_EQ(extension(with(at(13, 50, 60), true, false)), Ext(0, false));
-  EXPECT_EQ(extension(with(at(14, 50, 60), true, false), true, false), Ext(0, false));  // MultiPV
-  EXPECT_EQ(extension(with(at(14, 50, 60), true, true)), Ext(5000 + 3750, true));
-  si.time_available = 150000;
-  EXPECT_EQ(extension(with(at(14, -50, -10), true, false)), Ext(3750, true));
-  // A drop of 30 or more: 80% when it turns negative, half down to 0 .. 74, nothing above.
-  EXPECT_EQ(extension(at(14, -10, 20)), Ext(8000, true));
-  EXPECT_EQ(extension(at(14, 74, 104)), Ext(5000, true));
-  EXPECT_EQ(extension(at(14, 75, 105)), Ext(0, true));
-  EXPECT_EQ(extension(at(14, -10, 19)), Ext(0, false));
-}
-
-TEST_F(IterationDecisions, PonderExtension) {
-  si.ponder = true;
-  stop_time = 4000;  // 1000 ms left after an iteration that took 3000 ms: it cannot be repeated
-  EXPECT_EQ(ponder_extension(with(at(12, 0, 0, 3000), false, true)), 6000);
-  EXPECT_EQ(ponder_extension(with(at(12, 0, 0, 3000), true, false)), 4500);
-  EXPECT_EQ(ponder_extension(at(12, 0, 50, 3000)), 4500);
-  EXPECT_EQ(ponder_extension(at(12, 0, 49, 3000)), 0);
-  EXPECT_EQ(ponder_extension(with(at(12, 501, 0, 3000), false, true)), 0);  // decided games
-  EXPECT_EQ(ponder_extension(with(at(12, -501, 0, 3000), false, true)), 0);
-  EXPECT_EQ(ponder_extension(with(at(11, 0, 0, 3000), false, true)), 0);
-  EXPECT_EQ(ponder_extension(with(at(12, 0, 0, 1600), false, true)), 0);  // 2400 ms left could repeat it
-  si.ponder = false;
-  EXPECT_EQ(ponder_extension(with(at(12, 0, 0, 3000), false, true)), 0);
-}
-
-TEST_F(IterationDecisions, NextIterationFits) {
-  // The spent budget ends the search from the third iteration on.
-  EXPECT_FALSE(next_iteration_fits(at(3, 0, 0, 10000)));
-  EXPECT_TRUE(next_iteration_fits(at(2, 0, 0, 10000)));
-  // Under a clock, after depth 6, an iteration over a quarter of the
-  // allotment needs 3/2 of its time left.
-  EXPECT_TRUE(next_iteration_fits(at(7, 0, 0, 4000)));
-  EXPECT_FALSE(next_iteration_fits(at(7, 0, 0, 4001)));
-  EXPECT_TRUE(next_iteration_fits(at(6, 0, 0, 4001)));
-  stop_time = 3000;  // a soft limit taken back by a single evasion
-  EXPECT_TRUE(next_iteration_fits(at(7, 0, 0, 2500)));
-  EXPECT_FALSE(next_iteration_fits(at(7, 0, 0, 2501)));
-  stop_time = 10000;
-  ext_time_control_type = TC_MOVES_TO_GO;
-  EXPECT_FALSE(next_iteration_fits(at(7, 0, 0, 4001)));
-  ext_time_control_type = TC_MOVE_TIME;
-  EXPECT_TRUE(next_iteration_fits(at(7, 0, 0, 4001)));
-  EXPECT_FALSE(next_iteration_fits(at(7, 0, 0, 10000)));
-  for (bool* unlimited : {&si.ponder, &si.infinite}) {
-    *unlimited = true;
-    EXPECT_TRUE(next_iteration_fits(at(7, 0, 0, 10000)));
-    *unlimited = false;
-  }
-}
-
-TEST_F(IterationDecisions, AspirationWindows) {
+TEST_F(TimeControl, AspirationWindows) {
   int fails = 0;
   auto window = [&](int score) {
     const bool repeat = next_window(score, &fails);
@@ -364,6 +225,7 @@ TEST_F(IterationDecisions, AspirationWindows) {
   // Far from zero no window is worth it, and the fail count stays.
   EXPECT_EQ(window(-10001), std::tuple(true, -MATE_VALUE, MATE_VALUE, 1));
   EXPECT_EQ(window(10001), std::tuple(false, -MATE_VALUE, MATE_VALUE, 1));
+  open_window();
 }
 
 // Deadlines set in the past, so nothing here waits on the clock.
