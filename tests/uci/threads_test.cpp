@@ -1,8 +1,8 @@
-// Searching with helper threads: every kind of "go" answers once with a
-// playable move and ponder move, "stop", "ponderhit", "isready" and "quit"
-// act at once, the node budget counts every thread, and many searches with
-// the thread count changing between them never hang. The ThreadSanitizer
-// build runs these (test.sh).
+// Searching with one, two and four threads: every kind of "go" answers once
+// with a playable move and ponder move, "stop", "ponderhit", "isready" and
+// "quit" act at once, commands that would disturb a search are ignored, the
+// node budget counts every thread, and many searches with the thread count
+// changing between them never hang. The ThreadSanitizer build runs these (test.sh).
 #include <chrono>
 #include <string>
 
@@ -55,30 +55,66 @@ TEST_P(UciThreads, EveryGoFormAnswersOnePlayableMove) {
   expect_playable(kMiddle, search(kMiddle, "go depth 6"));
 }
 
-TEST_P(UciThreads, StopPonderhitIsreadyAndQuitActAtOnce) {
+bool is_nodes(const std::string& line) { return matches(line, "info nodes # nps #"); }
+bool is_currmove(const std::string& line) {
+  return matches(line, "info currmove @ currmovenumber #") && !line.ends_with(" 0");
+}
+
+// An infinite search prints iterations, then the node count once a second
+// and, once an iteration ends after 1.5 s, each root move; it answers
+// "isready" and ignores what would disturb it, up to "stop".
+TEST_P(UciThreads, InfiniteSearchRunsUntilStopIgnoringOtherCommands) {
   const std::string opened = "position startpos moves e2e4";
-  ask(opened);
+  const std::string searched = fen_after(opened);
   send("go infinite");
-  wait_for(starts("info depth 4 "));
+  const Lines first = read_for(Millis(900));
+  EXPECT_TRUE(any_starts(first, "info depth 1 ")) << joined(first);
+  for (const std::string& line : first) EXPECT_TRUE(iteration(line)) << line;
   send("isready");
   EXPECT_FALSE(any_starts(read_until(starts("readyok")), "bestmove"));
-  const Lines stopped = answered_at_once("stop");
-  EXPECT_EQ(best_of(stopped).second, "");  // a stopped infinite search names no ponder move
-  fen_after(opened, best_of(stopped).first);
+  send_raw(joined({"position fen 7k/8/8/8/8/8/8/K7 w - - 0 1", "setoption name MultiPV value 3",
+                   "setoption name Hash value 16", "setoption name Threads value 3", "ucinewgame", "go depth 1",
+                   "perft 3", "bench"}));
+  wait_for(is_nodes);
+  wait_for(is_currmove);
+  const Lines last = answered_at_once("stop");
+  for (auto line = last.begin(); line + 2 < last.end(); ++line) {
+    EXPECT_TRUE((iteration(*line) && iteration(*line)->multipv == 1) || is_nodes(*line) || is_currmove(*line)) << *line;
+  }
+  EXPECT_EQ(best_of(last).second, "");  // a stopped infinite search names no ponder move
+  EXPECT_EQ(ask(""), Lines{});          // the ignored "go" left no second search behind
+  EXPECT_EQ(fen(), searched);
+  fen_after(opened, best_of(last).first);
+  send("uci");
+  const Lines options = read_until(starts("uciok"));
+  EXPECT_EQ(options.at(2), "option name Hash type spin default 128 min 8 max 2048");
+  EXPECT_EQ(options.at(37), "option name MultiPV type spin default 1 min 1 max 300");
+  EXPECT_EQ(options.at(40), "option name Threads type spin default " + std::to_string(GetParam()) + " min 1 max 256");
+}
 
-  // Pondering on e7e5: "ponderhit" lets the clock run, "stop" takes the pondered move back.
-  const std::string pondered = "position startpos moves e2e4 e7e5";
+// "ponderhit" turns a ponder search into an ordinary one; "stop" takes the
+// pondered move back, but never past the position set up; "quit" ends a search.
+TEST_P(UciThreads, PonderhitStopAndQuitActAtOnce) {
+  const char* opened = "position startpos moves e2e4";
+  const char* pondered = "position startpos moves e2e4 e7e5";  // the GUI expects e7e5
   ask(pondered);
+  // One second on the clock gives a budget of some 26 ms, ignored until "ponderhit".
   send("go ponder wtime 1000 btime 1000");
-  wait_for(starts("info depth 3 "));
+  const Lines pondering = read_for(Millis(600));
+  EXPECT_TRUE(any_starts(pondering, "info depth 1 ") && !any_starts(pondering, "bestmove")) << joined(pondering);
   expect_playable(pondered, go("ponderhit"));
-  ask(pondered);
-  send("go ponder wtime 60000 btime 60000");
-  wait_for(starts("info depth 3 "));
-  const Lines back = answered_at_once("stop");
-  const std::string board = fen();
-  EXPECT_EQ(board, fen_after(opened));
-  fen_after(pondered, best_of(back).first);
+  for (const auto& [position, back_to] : {std::pair{pondered, opened}, std::pair{kStart, kStart}}) {
+    const std::string expected = fen_after(back_to);
+    ask(position);
+    send("go ponder wtime 60000 btime 60000");
+    wait_for(starts("info depth 3 "));
+    const Lines last = answered_at_once("stop");
+    EXPECT_EQ(best_of(last).second, "") << position;
+    EXPECT_EQ(fen(), expected) << position;
+    fen_after(position, best_of(last).first);
+  }
+  ask(kStart);
+  EXPECT_TRUE(any_starts(ask("perft 3"), " Nodes: 8902"));  // the game history is intact
 
   send("go infinite");
   wait_for(starts("info depth 3 "));
@@ -100,17 +136,8 @@ TEST_P(UciThreads, NodeBudgetCountsEveryThread) {
   expect_playable(kMiddle, weak);
 }
 
-// Like every option, Threads waits for the search to end; between searches
-// the pool is rebuilt each time it changes.
+// Between searches the pool is rebuilt each time the thread count changes.
 TEST_P(UciThreads, ManySearchesWithTheThreadCountChangingNeverHang) {
-  send("go infinite");
-  wait_for(starts("info depth 2 "));
-  send("setoption name Threads value 3");
-  go("stop");
-  send("uci");
-  EXPECT_TRUE(any_starts(read_until(starts("uciok")),
-                         "option name Threads type spin default " + std::to_string(GetParam()) + " "));
-
   const char* commands[] = {"go depth 4", "go movetime 30",    "go nodes 3000", "go wtime 300 btime 300",
                             "go depth 1", "go wtime 0 btime 0"};
   std::string position = kStart;
@@ -137,6 +164,6 @@ TEST_P(UciThreads, EndOfInputDuringASearchEndsTheEngine) {
   EXPECT_FALSE(any_starts(expect_exit(), "bestmove"));
 }
 
-INSTANTIATE_TEST_SUITE_P(TwoAndFour, UciThreads, ::testing::Values(2, 4));
+INSTANTIATE_TEST_SUITE_P(OneTwoAndFour, UciThreads, ::testing::Values(1, 2, 4));
 
 }  // namespace
