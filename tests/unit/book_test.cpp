@@ -1,6 +1,6 @@
 // The opening book: the Polyglot key, and probing a book file for the current
-// position (the binary search, what it prints and logs, which move each
-// policy chooses, the entries it must refuse, random files).
+// position (the binary search, what it prints, which move each policy
+// chooses, the entries it must refuse, random files).
 #include "book/book.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +18,6 @@
 #include "book/polyglot_key.h"
 #include "book_writer.h"
 #include "engine/commands.h"
-#include "engine/log.h"
 #include "engine/options.h"
 #include "engine/startup.h"
 #include "engine/uci.h"
@@ -115,19 +114,6 @@ Probe probe() {
   return p;
 }
 
-// The log's text of one probe.
-std::string logged_probe() {
-  logi.fp = std::tmpfile();
-  logi.on = true;
-  probe();
-  std::string s(4096, '\0');
-  std::rewind(logi.fp);
-  s.resize(std::fread(s.data(), 1, s.size(), logi.fp));
-  std::fclose(logi.fp);
-  logi.on = false, logi.fp = nullptr;
-  return s;
-}
-
 class BookProbe : public ::testing::Test {
  protected:
   const std::string path =
@@ -185,38 +171,75 @@ TEST_F(BookProbe, KeyIsFoundAtTheStartMiddleAndEndOfTheFile) {
   EXPECT_EQ(probe().out.find("d2d4"), std::string::npos);
 }
 
-TEST_F(BookProbe, CandidatesAndWeights) {
-  use({at_start("e2e4", 0), at_start("d2d4", 0)});  // zero total weight plays nothing
-  Probe p = probe();
-  EXPECT_EQ(p.result, 0);
-  EXPECT_EQ(p.out, "info string book move: e2e4\ninfo string book move: d2d4\n");
-
+// Only the first 100 candidates are read, and a 101st makes the book unused;
+// the weights of 100 full entries add up without overflow.
+TEST_F(BookProbe, CandidateLimitAndWeightSum) {
   std::vector<BookEntry> book(99, at_start("e2e4", 1));
   book.push_back(at_start("g1f3", 1000));  // found only if all 100 are read
   use(book);
   EXPECT_EQ(probe().move, "g1f3");
-  book.push_back(at_start("e2e4", 1));  // a 101st candidate: the book is not used
+  book.push_back(at_start("e2e4", 1));
   use(book);
-  p = probe();
+  const Probe p = probe();
   EXPECT_EQ(p.result, 0);
   EXPECT_EQ(p.out.find("selected"), std::string::npos);
-
   use(std::vector<BookEntry>(100, at_start("e2e4", 65535)));
   EXPECT_NE(probe().out.find("e2e4        1.00"), std::string::npos);
 }
 
-TEST_F(BookProbe, BestWeightAndBestScore) {
-  use({at_start("c2c4", 3), at_start("d2d4", 5), at_start("e2e4", 5)});
-  Probe p = probe();
-  EXPECT_EQ(p.move, "d2d4");  // the first of equal weights
-  EXPECT_TRUE(p.out.ends_with("info string move d2d4 is selected having the best weight!!\n")) << p.out;
-  select("BestScore");  // score fields above 16382 rank as negative
-  use({at_start("e2e4", 50, 16383), at_start("d2d4", 1, 16382), at_start("c2c4", 50, 100)});
-  p = probe();
-  EXPECT_EQ(p.move, "d2d4");
-  EXPECT_TRUE(p.out.ends_with("info string move d2d4 is selected having the best score!!\n")) << p.out;
-  use({at_start("d2d4", 1, 16383), at_start("e2e4", 1, 65534)});  // all negative still chooses
-  EXPECT_EQ(probe().move, "e2e4");
+// The move each policy takes, and the entries that must be refused: castling
+// written as king takes rook, moves that cannot be played or repeat a
+// position, promotion fields that name no piece.
+TEST_F(BookProbe, ChosenOrRefusedMoves) {
+  struct Move {
+    const char* text;
+    std::uint16_t weight = 1, score = 0;
+  };
+  const struct {
+    const char* position;  // after "position "
+    const char* policy;
+    std::vector<Move> entries;
+    const char* chosen;    // "" when the book must not be used
+    const char* out = "";  // a line the probe must print
+  } cases[] = {
+      // The first of equal weights; score fields above 16382 rank as negative, yet all negative still chooses.
+      {"startpos",
+       "BestWeight",
+       {{"c2c4", 3}, {"d2d4", 5}, {"e2e4", 5}},
+       "d2d4",
+       "d2d4 is selected having the best weight"},
+      {"startpos", "BestScore", {{"e2e4", 50, 16383}, {"d2d4", 1, 16382}, {"c2c4", 50}}, "d2d4", "best score!!"},
+      {"startpos", "BestScore", {{"d2d4", 1, 16383}, {"e2e4", 1, 65534}}, "e2e4"},
+      {"startpos", "BestWeight", {{"e2e4", 0}, {"d2d4", 0}}, "", "book move: d2d4"},  // no weight at all
+      {"fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "BestWeight", {{"e1h1"}}, "e1g1", "book move: e1g1"},
+      {"fen r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "BestWeight", {{"e8a8"}}, "e8c8"},
+      {"fen k7/8/8/8/8/8/3K4/4R3 w - - 0 1", "BestWeight", {{"e1h1"}}, "e1h1"},  // a rook move stays one
+      {"startpos moves g1f3 g8f6 f3g1", "BestWeight", {{"f6g8", 10}, {"e7e5"}}, "", "Weight(%)"},  // repeats
+      {"fen 4k3/1P6/8/8/8/8/8/4K3 w - - 0 1", "BestWeight", {{"b7b8n"}}, "b7b8n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.position) + " " + c.entries[0].text);
+    uci_position((std::string("position ") + c.position).c_str());
+    select(c.policy);
+    std::vector<BookEntry> book;
+    for (const Move& m : c.entries) book.push_back({key(), pg_move(m.text), m.weight, m.score});
+    use(book);
+    const Probe p = probe();
+    EXPECT_EQ(p.move, c.chosen);
+    EXPECT_TRUE(*c.chosen || p.out.find("selected") == std::string::npos) << p.out;
+    EXPECT_NE(p.out.find(c.out), std::string::npos) << p.out;
+  }
+  select("BestWeight");
+  set_position(spos);
+  for (const char* m : {"e2e5", "e7e5", "a1a8", "e1g1", "e2e4q", "g1f3n"}) {
+    use({at_start(m, 1)});
+    EXPECT_EQ(probe().result, 0) << m;
+  }
+  load("4k3/1P6/8/8/8/8/8/4K3 w - - 0 1");
+  for (int promotion : {0, 5, 7}) {  // none, or a field that names no piece
+    use({{key(), static_cast<std::uint16_t>(pg_move("b7b8") | promotion << 12), 1}});
+    EXPECT_EQ(probe().result, 0) << promotion;
+  }
 }
 
 TEST_F(BookProbe, RandomIsUniformUpToPly8ThenHeaviest) {
@@ -246,45 +269,7 @@ TEST_F(BookProbe, RandomIsUniformUpToPly8ThenHeaviest) {
   }
 }
 
-TEST_F(BookProbe, KingTakesRookIsCastling) {
-  load("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
-  use({{key(), pg_move("e1h1"), 1}});
-  Probe p = probe();
-  EXPECT_EQ(p.move, "e1g1");
-  EXPECT_NE(p.out.find("info string book move: e1g1\n"), std::string::npos) << p.out;
-  load("r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1");
-  use({{key(), pg_move("e8a8"), 1}});
-  EXPECT_EQ(probe().move, "e8c8");
-  load("k7/8/8/8/8/8/3K4/4R3 w - - 0 1");  // a rook going from e1 to h1 stays a rook move
-  use({{key(), pg_move("e1h1"), 1}});
-  EXPECT_EQ(probe().move, "e1h1");
-}
-
-TEST_F(BookProbe, RefusedEntries) {
-  play_from_start("g1f3 g8f6 f3g1");
-  std::uint64_t k = key();
-  use({{k, pg_move("f6g8"), 10}, {k, pg_move("e7e5"), 1}});  // the best move repeats a position
-  Probe p = probe();
-  EXPECT_EQ(p.result, 0);
-  EXPECT_NE(p.out.find("Weight(%)"), std::string::npos);  // the table came first
-  EXPECT_EQ(p.out.find("selected"), std::string::npos);
-
-  set_position(spos);
-  for (const char* m : {"e2e5", "e7e5", "a1a8", "e1g1", "e2e4q", "g1f3n"}) {
-    use({at_start(m, 1)});
-    EXPECT_EQ(probe().result, 0) << m;
-  }
-  load("4k3/1P6/8/8/8/8/8/4K3 w - - 0 1");
-  k = key();
-  for (int promotion : {0, 5, 7}) {  // none, or a field that names no piece
-    use({{k, static_cast<std::uint16_t>(pg_move("b7b8") | promotion << 12), 1}});
-    EXPECT_EQ(probe().result, 0) << promotion;
-  }
-  use({{k, pg_move("b7b8n"), 1}});
-  EXPECT_EQ(probe().move, "b7b8n");
-}
-
-TEST_F(BookProbe, ReportAndLogFormats) {
+TEST_F(BookProbe, ReportFormat) {
   use({{kStartKey, pg_move("e2e4"), 3, 0x0500, 12, 7}, {kStartKey, pg_move("d2d4"), 1, 0x05FF, 3, 0}});
   EXPECT_EQ(probe().out,
             "info string book move: e2e4\n"
@@ -293,11 +278,6 @@ TEST_F(BookProbe, ReportAndLogFormats) {
             "e2e4       75.00      5     12      7\n"
             "d2d4       25.00   -251      3      0\n"
             "info string move e2e4 is selected having the best weight!!\n");
-  EXPECT_EQ(logged_probe(),
-            "Move   Weight(%)  Score     CP  Depth  Learn\n"
-            "e2e4       75.00   1280      5     12      7\n"
-            "d2d4       25.00   1535   -251      3      0\n"
-            "move e2e4 is selected having the best weight!!\n");
 }
 
 // Random files, sorted or not, with odd lengths, impossible moves and
