@@ -98,24 +98,15 @@ void expect_consistent(int loaded_castle, const std::string& where) {
   ASSERT_EQ(xside, side ^ 1) << where;
   // An en-passant square only where a pawn can take: else one position would have two keys.
   ASSERT_TRUE(ep == -1 || (PawnAttacks[xside][ep] & myPiece[side][PAWN])) << where;
-  const int* w = n[WHITE];
-  const int* b = n[BLACK];
-  const int expected[16] = {w[0],
-                            w[1],
-                            w[2],
-                            w[3],
-                            w[4],
-                            b[0],
-                            b[1],
-                            b[2],
-                            b[3],
-                            b[4],
-                            w[1] + w[2] + w[3] + w[4],
-                            b[1] + b[2] + b[3] + b[4],
-                            100 * w[0],
-                            100 * b[0],
-                            315 * w[1] + 325 * w[2] + 500 * w[3] + 1000 * w[4],
-                            315 * b[1] + 325 * b[2] + 500 * b[3] + 1000 * b[4]};
+  // Counts per kind, pieces without pawns, pawn material, piece material; White then Black.
+  int expected[16];
+  for (int c : {WHITE, BLACK}) {
+    const int* k = n[c];
+    for (int i = 0; i < 5; ++i) expected[5 * c + i] = k[i];
+    expected[10 + c] = k[1] + k[2] + k[3] + k[4];
+    expected[12 + c] = 100 * k[0];
+    expected[14 + c] = 315 * k[1] + 325 * k[2] + 500 * k[3] + 1000 * k[4];
+  }
   const PositionState now = save_position();
   for (int i = 0; i < 16; ++i) ASSERT_EQ(now.counters[i], expected[i]) << where << " counter " << i;
   ASSERT_EQ(hash, scratch_hash()) << where;
