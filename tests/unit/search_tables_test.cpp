@@ -32,15 +32,6 @@ class Ordering : public ::testing::Test {
   void TearDown() override { reset_ordering_tables(); }
 };
 
-// A move as a hash move or killer would hold it: the kind on its origin now.
-move board_move(int from, int to, int bits = 0) {
-  move m{};
-  m.b = {static_cast<std::uint8_t>(from), static_cast<std::uint8_t>(to), static_cast<std::uint8_t>(piece[from]),
-         static_cast<std::uint8_t>(EMPTY), static_cast<std::uint8_t>(bits)};
-  return m;
-}
-move board_move(const char* from, const char* to) { return board_move(sq(from), sq(to)); }
-
 // The order in which the picker takes a level whose entries have these scores.
 std::vector<int> picked(const std::vector<int>& scores, int hash_index) {
   ply = first_move[0] = 0;

@@ -75,6 +75,13 @@ const char* const kCorpus[] = {
 
 int sq(const char* name) { return (name[0] - 'a') + ('8' - name[1]) * 8; }
 
+move board_move(int from, int to, int bits) {
+  move m{};
+  m.b = {static_cast<std::uint8_t>(from), static_cast<std::uint8_t>(to), static_cast<std::uint8_t>(piece[from]),
+         static_cast<std::uint8_t>(EMPTY), static_cast<std::uint8_t>(bits)};
+  return m;
+}
+
 std::vector<gen_entry> level_moves() {
   return std::vector<gen_entry>(gen_dat + first_move[ply], gen_dat + first_move[ply + 1]);
 }

@@ -20,6 +20,10 @@ void set_position(const char* fen, unsigned seed = 12345);
 // Square index from its name: "a8" = 0, "h1" = 63.
 int sq(const char* name);
 
+// A move as a hash move or killer holds it: the kind now on from, no promotion.
+move board_move(int from, int to, int bits = 0);
+inline move board_move(const char* from, const char* to) { return board_move(sq(from), sq(to)); }
+
 // The entries of the current level of the move stack, in generation order.
 std::vector<gen_entry> level_moves();
 

@@ -16,13 +16,6 @@ namespace {
 
 constexpr int kMate = 30000;
 
-move knight_move(const char* from, const char* to) {
-  move m{};
-  m.b = {static_cast<std::uint8_t>(sq(from)), static_cast<std::uint8_t>(sq(to)), static_cast<std::uint8_t>(KNIGHT),
-         static_cast<std::uint8_t>(EMPTY), static_cast<std::uint8_t>(0)};
-  return m;
-}
-
 // The bound type (0 when too shallow), the score and the move word a probe hands out.
 std::tuple<int, int, std::uint32_t> probe(int depth) {
   int score = 0;
@@ -33,12 +26,15 @@ std::tuple<int, int, std::uint32_t> probe(int depth) {
 
 class TTable : public ::testing::Test {
  protected:
-  void SetUp() override { set_position("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"); }  // clears it
+  void SetUp() override {
+    set_position("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");  // clears it
+    m = board_move("g1", "f3");
+  }
   void TearDown() override {
     ply = 0;
     clearHash();
   }
-  const move m = knight_move("g1", "f3");
+  move m{};
 };
 
 // Exact mate scores are stored relative to the node and handed out relative
@@ -91,7 +87,7 @@ TEST_F(TTable, TornEntryIsNeverTrusted) {
   storeH(m, 6, 15, TT_EXACT);
   const u64 ours = hash;
   hash ^= 1ULL << 60;  // another position, in another entry of the same bucket
-  storeH(knight_move("b1", "c3"), 9, -40, TT_LOWER);
+  storeH(board_move("b1", "c3"), 9, -40, TT_LOWER);
   hashEntry* bucket = hashREC[ours & (TT_size - 1)].e;
   auto holding = [bucket](u64 key) {
     return std::find_if(bucket, bucket + 4, [key](const hashEntry& e) { return read_entry(e).key == key; });
