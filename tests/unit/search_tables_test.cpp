@@ -50,16 +50,6 @@ TEST_F(Ordering, PickersTakeHashMoveThenHighestScoreEarliestOnTies) {
   EXPECT_EQ(picked({-20000, -15000, -10001, -10000}, -1), (std::vector<int>{0, 1, 2, 3}));  // floor -10000
   EXPECT_EQ(picked({100, 50, 9, 1}, 3), (std::vector<int>{3, 0, 1, 2}));
   EXPECT_EQ(picked({1, 50, 100}, 7), (std::vector<int>{2, 1, 0}));  // absent hash move
-  // The quiescence picker ranks the captures left unscored by their exchange:
-  // Rxa5 wins, Nxf5 is even, Nxd5 and Qxd5 lose to the pawn.
-  set_position("6k1/8/4p3/n2p1n2/7N/1rN5/2P5/R2Q2K1 w - - 0 1");
-  gen_caps();
-  std::string order;
-  for (int i = first_move[0]; i < first_move[1]; ++i) {
-    qssort(i);
-    order += move_text(gen_dat[i].m) + " ";
-  }
-  EXPECT_EQ(order, "c2b3 a1a5 h4f5 c3d5 d1d5 ");
 }
 
 // History stays within its range under any sequence of updates; killers
