@@ -127,8 +127,8 @@ TEST_P(UciThreads, PonderhitStopAndQuitActAtOnce) {
 TEST_P(UciThreads, NodeBudgetCountsEveryThread) {
   const Lines lines = search(kMiddle, "go nodes 50000");
   EXPECT_TRUE(summary(lines).nodes >= 50000 && summary(lines).nodes < 100000) << joined(lines);
-  // The weakened engine searches alone: its budget of 56 nodes (set by
-  // "isready") ends the search before helpers could add to it.
+  // The weakened engine searches alone: "isready" (ask() ends with it) sets a
+  // budget of e^((1000 + 200) / 297) = 56 nodes, reached before helpers could add to it.
   ask("setoption name UCI_LimitStrength value true");
   ask("setoption name UCI_Elo value 1000");
   const Lines weak = search(kMiddle, "go wtime 60000 btime 60000");
