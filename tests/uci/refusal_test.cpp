@@ -11,22 +11,19 @@ namespace {
 
 using UciRefusal = EngineTest;
 
+// A directory where the log file would go: no system opens that for
+// writing, not even for the administrator. The engine goes on without a log
+// and starts one at the next request once the way is clear.
 TEST_F(UciRefusal, LogFileThatCannotBeCreatedLeavesLoggingOff) {
   EXPECT_EQ(ask("position startpos moves e2e4"), Lines{});  // the engine has named its log file by now
-  // A directory where the file would go: no system opens that for writing,
-  // not even for the administrator (a read-only directory would not stop root).
   const std::vector<std::string> names = log_names();
   for (const std::string& name : names) std::filesystem::create_directory(dir / name);
   const Lines refused = ask("setoption name Log value true");
   ASSERT_EQ(refused.size(), 1u) << joined(refused);
-  const auto named = [&](const std::string& name) {
+  EXPECT_TRUE(std::any_of(names.begin(), names.end(), [&](const std::string& name) {
     return refused[0] == "info string failed to open " + name + " for logging";
-  };
-  EXPECT_TRUE(std::any_of(names.begin(), names.end(), named)) << refused[0];
-  // The engine goes on without a log: the position stays, searches work.
-  EXPECT_TRUE(any_starts(ask("perft 2"), " Nodes: 600"));
+  })) << refused[0];
   expect_played("position startpos moves e2e4", go("go depth 3"));
-  // Once the way is clear, logging starts at the next request.
   for (const std::string& name : names) std::filesystem::remove(dir / name);
   EXPECT_EQ(ask("setoption name Log value true"), Lines{});
   send("quit");
