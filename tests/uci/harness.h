@@ -1,6 +1,6 @@
-// The built engine as a child process, driven through pipes the way a GUI
-// drives it, and what the dialogues share. Every read waits for an expected
-// line up to a deadline, so no test sleeps or depends on the engine's speed.
+// The built engine as a child process driven through pipes as a GUI drives
+// it. Every read waits for an expected line up to a deadline: no test sleeps
+// or depends on the engine's speed.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -48,10 +48,8 @@ struct Summary {
 };
 Summary summary(const Lines& lines);
 
-// The command that starts the engine: the built one, or the one the
-// environment variable CORVANTIS_UCI_ENGINE names, words split at blanks, the
-// first a path. The Windows suite names wine, the pipe driver and
-// corvantis.exe there.
+// The built engine, or the command in CORVANTIS_UCI_ENGINE (words split at
+// blanks): the Windows suite names wine, the pipe driver and corvantis.exe.
 std::vector<std::string> engine_command();
 // True for a Windows engine (corvantis.exe): its lines end in CR LF, its log too.
 bool windows_engine();
@@ -59,7 +57,7 @@ bool windows_engine();
 class EngineTest : public ::testing::Test {
  protected:
   // Starts the engine in a fresh temporary directory, where its log lands,
-  // and reads the header line. Sanitizer reports go to the test's stderr.
+  // and reads the header line.
   void SetUp() override;
   // Sends "quit" unless the test ended the engine, and requires exit status 0.
   void TearDown() override {
@@ -69,8 +67,8 @@ class EngineTest : public ::testing::Test {
   }
   ~EngineTest() override;
 
-  // Drains the engine's output while its input pipe is full, so a large
-  // input cannot deadlock against a large output. False when the engine stopped reading.
+  // Drains the output while the input pipe is full, so large input and output
+  // cannot deadlock. False when the engine stopped reading.
   bool send_raw(std::string_view bytes);
   bool send(std::string_view line) { return send_raw(std::string(line) + '\n'); }
   // The next line; nothing at the deadline or the end of output.
@@ -86,8 +84,7 @@ class EngineTest : public ::testing::Test {
   // The command's whole output: what comes before the answer to "isready".
   Lines ask(std::string_view command);
   std::string fen();
-  // The position's FEN after the command, with the move played when one is
-  // given (it must be playable); the position stays set.
+  // The FEN after the command and the move, if any (it must be playable).
   std::string fen_after(const std::string& position, const std::string& move = "");
 
   // Sends the command and reads up to and including "bestmove".
@@ -111,19 +108,17 @@ class EngineTest : public ::testing::Test {
 
   // The lines of a file the engine wrote, without their line ends.
   Lines file_lines(const std::filesystem::path& file);
-  // The names the engine's log file may have: the hour, minute, second,
-  // weekday, day, month and year of its start, any second from the start of
-  // the engine until now.
+  // The names the log file may have: its time stamp is any second from the
+  // engine's start until now.
   std::vector<std::string> log_names() const;
 
   std::filesystem::path dir;
   std::time_t started = 0;  // when the engine was started
-  // Set before SetUp: the engine's data segment and private mappings are
-  // limited to that many bytes, so an allocation beyond it fails; 0 = no limit.
+  // Set before SetUp: a limit in bytes on the engine's data (RLIMIT_DATA); 0 = none.
   unsigned long long data_limit = 0;
 
  private:
-  // Moves what the engine wrote into pending_, waiting up to ms for some; false when nothing came.
+  // Moves output into pending_, waiting up to ms; false when nothing came.
   bool pull(int ms);
   // The exit status, 128 + signal number when killed; nothing while it runs.
   std::optional<int> exit_status(Millis timeout);

@@ -9,8 +9,7 @@
 #include "board/types.h"
 #include "movegen/move.h"
 
-// Runs the engine's start-up once per test binary (tables, options, hash
-// tables, start position), with fixed random keys.
+// The engine's start-up, once per test binary, with fixed random keys.
 void engine_setup();
 
 // Loads a position with init_board after re-seeding the key generator, so
@@ -33,12 +32,10 @@ std::vector<move> legal_level_moves();
 // Plays the legal move written as text ("g1f3", "e7e8q"); false when there is none.
 bool play(const char* text);
 
-// Generates and plays one legal move chosen by rng; false (nothing played)
-// when there is none.
+// Plays a legal move chosen by rng; false when there is none.
 bool play_random_move(std::mt19937& rng);
 
-// Attack set of a piece of that kind on sq over occ, found by walking the
-// board square by square; the reference for the table lookups.
+// Attacks of that kind on sq over occ by walking the board: the reference for the tables.
 u64 walk_attacks(int kind, int sq, u64 occ, int pawn_color = WHITE);
 
 // Calls visit for each of a set of hand-picked positions (promotions, en
@@ -47,11 +44,9 @@ u64 walk_attacks(int kind, int sq, u64 occ, int pawn_color = WHITE);
 // visit must leave the board unchanged. Returns the number of positions visited.
 int for_each_corpus_position(const std::function<void()>& visit);
 
-// The current position as FEN text, for failure messages.
-std::string board_fen();
+std::string board_fen();  // for failure messages
 
-// A move as text, e.g. "e7e8q".
-std::string move_text(const move& m);
+std::string move_text(const move& m);  // "e7e8q"
 
 // Killers, counter moves and history as at the start of a search.
 void reset_ordering_tables();
