@@ -133,7 +133,6 @@ TEST_F(UciProtocol, PerftListsEachMoveThenASummary) {
   EXPECT_EQ(lines[26], "");
   const Lines refused = ask("perft 0");
   EXPECT_TRUE(refused.size() == 1 && refused[0].starts_with("info string ")) << joined(refused);
-  EXPECT_TRUE(any_starts(ask("perft 5"), " Nodes: 4865609"));
 }
 
 // The bench's node count is a signature: the same on every run and system,
