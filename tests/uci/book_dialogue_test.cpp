@@ -14,7 +14,7 @@ class BookDialogue : public EngineTest {
     EngineTest::SetUp();
     constexpr std::uint64_t kStartKey = 0x463B96181691FC9CULL;
     std::ofstream(dir / "book.bin", std::ios::binary)
-        << encode_book({{kStartKey, pg_move("e2e4"), 10}, {kStartKey, pg_move("d2d4"), 5}});
+        << encode_book({{kStartKey, pg_move("e2e4"), 10, 0x0500, 12, 7}, {kStartKey, pg_move("d2d4"), 5, 0x05FF, 3}});
     ask("setoption name OwnBook value true");
     ask("setoption name BookFilename value " + (dir / "book.bin").string());
   }
@@ -33,7 +33,7 @@ TEST_F(BookDialogue, ClockSearchAnswersFromTheBookAtOnceOrSearchesWhenTheBookIsM
   EXPECT_EQ(
       Lines(lines.begin(), lines.begin() + 6),
       (Lines{"info string book move: e2e4", "info string book move: d2d4", "Move   Weight(%)  Score  Depth  Learn",
-             "e2e4       66.67      0      0      0", "d2d4       33.33      0      0      0",
+             "e2e4       66.67      5     12      7", "d2d4       33.33   -251      3      0",
              "info string move e2e4 is selected having the best weight!!"}));
   EXPECT_TRUE(matches(lines[6], "info time # nodes 0")) << lines[6];
   EXPECT_EQ(lines[7], "bestmove e2e4");

@@ -1,6 +1,6 @@
 // The opening book: the Polyglot key, and probing a book file for the current
-// position (the binary search, what it prints, which move each policy
-// chooses, the entries it must refuse, random files).
+// position (the binary search, which move each policy chooses, the entries
+// it must refuse, random files). The printed table is the book dialogue's.
 #include "book/book.h"
 
 #include <gtest/gtest.h>
@@ -267,17 +267,6 @@ TEST_F(BookProbe, RandomIsUniformUpToPly8ThenHeaviest) {
     EXPECT_EQ(p.move, "d7d5");
     EXPECT_TRUE(p.out.ends_with("info string move d7d5 is selected having the best weight!!\n")) << p.out;
   }
-}
-
-TEST_F(BookProbe, ReportFormat) {
-  use({{kStartKey, pg_move("e2e4"), 3, 0x0500, 12, 7}, {kStartKey, pg_move("d2d4"), 1, 0x05FF, 3, 0}});
-  EXPECT_EQ(probe().out,
-            "info string book move: e2e4\n"
-            "info string book move: d2d4\n"
-            "Move   Weight(%)  Score  Depth  Learn\n"
-            "e2e4       75.00      5     12      7\n"
-            "d2d4       25.00   -251      3      0\n"
-            "info string move e2e4 is selected having the best weight!!\n");
 }
 
 // Random files, sorted or not, with odd lengths, impossible moves and
