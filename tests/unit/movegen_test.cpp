@@ -20,7 +20,6 @@
 
 namespace {
 
-// Leaf counts at depths 1, 2, ...; the counts above five million only on request.
 const struct {
   const char* fen;
   std::vector<double> nodes;
