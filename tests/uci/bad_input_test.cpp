@@ -40,12 +40,25 @@ TEST_F(UciBadInput, GarbageOverlongLinesAndHalfCommands) {
 }
 
 TEST_F(UciBadInput, UnusablePositionsAreReportedAndReplacedByTheStart) {
+  // Refused before any key is computed: the material key of a 17th king
+  // would lie beyond the key table.
   const std::string fens[] = {
       "",
-      "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR",                        // no side to move
+      "4k3/8/8/8/8/8/8/4K3",                                                // nothing after the board
+      "4k3/8/8/8/8/8/8/4K3 - - 0 1",                                        // no side to move
       "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR/RNBQKBNR w KQkq - 0 1",  // 72 squares
+      "k7/8/8/8/8/8/8/7K88888888 w - - 0 1",                                // more than 64 squares
       "8/8/8/8/8/8/8/8/8/8/8/8/8/8/8/8/k7/K7 w - - 0 1",                    // pieces far off the board
+      "8/8/8/8/8/8/8/8/K7k w - - 0 1",                                      // king on a 65th square
       "4k3/8/8/8/8/8/8/3KK3 w - - 0 1",                                     // two white kings
+      "8/8/8/8/8/8/8/4K3 w - - 0 1",                                        // no black king
+      "4k3/8/8/8/8/8/8/P3K3 w - - 0 1",                                     // pawn on the first rank
+      "3pk3/8/8/8/8/8/8/4K3 w - - 0 1",                                     // pawn on the last rank
+      "4k3/8/8/8/8/8/8/4K2r b - - 0 1",                                     // side not to move in check
+      "8/8/8/3kK3/8/8/8/8 w - - 0 1",                                       // kings next to each other
+      "4k3/8/8/8/8/NNNNNNNN/NNNNNNNN/4K3 w - - 0 1",                        // seventeen white men
+      std::string(70, 'K') + " w - - 0 1",
+      std::string(79, 'k') + " w - - 0 1",
       std::string(100000, '8'),
   };
   for (const std::string& bad : fens) {

@@ -1,5 +1,6 @@
-// The board: attack tables against board walks, unusable FEN text, and
-// make/unmake keeping every field and key equal to the from-scratch state.
+// The board: attack tables against board walks, implausible en-passant
+// squares, and make/unmake keeping every field and key equal to the
+// from-scratch state. Unusable FEN text is the bad-input dialogue's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -48,30 +49,6 @@ TEST(Fen, ImplausibleEnPassantSquareIsDropped) {
     EXPECT_EQ(ep, -1) << text;
     EXPECT_EQ(hash, scratch_hash()) << text;
   }
-}
-
-// Text the engine cannot work with is refused without any write outside the
-// board. The material key of a 17th king would lie beyond the key table:
-// such text must be refused before any key is computed.
-TEST(Fen, UnusableTextIsRefused) {
-  for (const char* text :
-       {"4k3/8/8/8/8/8/8/K3K3 w - - 0 1",               // two white kings
-        "8/8/8/8/8/8/8/4K3 w - - 0 1",                  // no black king
-        "8/8/8/8/8/8/8/8/K7k w - - 0 1",                // king on a 65th square
-        "k7/8/8/8/8/8/8/7K88888888 w - - 0 1",          // more than 64 squares
-        "4k3/8/8/8/8/8/8/4K3 - - 0 1",                  // no side to move
-        "4k3/8/8/8/8/8/8/4K3",                          // nothing after the board
-        "4k3/8/8/8/8/8/8/P3K3 w - - 0 1",               // pawn on the first rank
-        "3pk3/8/8/8/8/8/8/4K3 w - - 0 1",               // pawn on the last rank
-        "4k3/8/8/8/8/8/8/4K2r b - - 0 1",               // side not to move in check
-        "8/8/8/3kK3/8/8/8/8 w - - 0 1",                 // kings next to each other
-        "4k3/8/8/8/8/NNNNNNNN/NNNNNNNN/4K3 w - - 0 1",  // seventeen white men
-        "KKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKK w - - 0 1",
-        "kkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkk w - - 0 1"}) {
-    engine_setup();
-    EXPECT_FALSE(init_board(text)) << text;
-  }
-  set_position("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
 }
 
 // The board arrays, bitboards, counters and keys all describe one position.
