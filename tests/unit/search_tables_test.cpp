@@ -1,7 +1,7 @@
-// What the node searches share: move ordering (pickers, history, killers, the
-// check test of an unmade move, hash-move validation), mate distances,
-// extensions, the reduction table's bounds and repetitions. The generation
-// scores themselves are pinned by the bench signature.
+// What the node searches share: move ordering (history, killers, the check
+// test of an unmade move, hash-move validation), mate distances, extensions,
+// the reduction table's bounds and repetitions. The pickers' order and the
+// generation scores are pinned by the bench signature.
 #include "search/search_tables.h"
 
 #include <gtest/gtest.h>
@@ -31,26 +31,6 @@ class Ordering : public ::testing::Test {
   }
   void TearDown() override { reset_ordering_tables(); }
 };
-
-// The order in which the picker takes a level whose entries have these scores.
-std::vector<int> picked(const std::vector<int>& scores, int hash_index) {
-  ply = first_move[0] = 0;
-  first_move[1] = static_cast<int>(scores.size());
-  for (std::size_t i = 0; i < scores.size(); ++i) gen_dat[i] = {{.u = 1000 + static_cast<std::uint32_t>(i)}, scores[i]};
-  std::vector<int> order;
-  for (int i = 0; i < first_move[1]; ++i) {
-    pick(i, move{.u = hash_index < 0 ? 0u : 1000u + hash_index});
-    order.push_back(static_cast<int>(gen_dat[i].m.u) - 1000);
-  }
-  return order;
-}
-
-TEST_F(Ordering, PickersTakeHashMoveThenHighestScoreEarliestOnTies) {
-  EXPECT_EQ(picked({5, 9, 9, 3}, -1), (std::vector<int>{1, 2, 0, 3}));
-  EXPECT_EQ(picked({-20000, -15000, -10001, -10000}, -1), (std::vector<int>{0, 1, 2, 3}));  // floor -10000
-  EXPECT_EQ(picked({100, 50, 9, 1}, 3), (std::vector<int>{3, 0, 1, 2}));
-  EXPECT_EQ(picked({1, 50, 100}, 7), (std::vector<int>{2, 1, 0}));  // absent hash move
-}
 
 // History stays within its range under any sequence of updates; killers
 // shift, a repeated killer does not, the mate killer takes mate scores from
