@@ -9,7 +9,7 @@
 # then compiled with that profile. The search is the same; only the code
 # layout and the compiler's choices change.
 
-set(CORVANTIS_ENGINE_TARGETS corvantis_core corvantis)
+set(CORVANTIS_ENGINE_TARGETS corvantis_helper_copy corvantis_core corvantis)
 
 # Link-time optimisation: not with the sanitizers or for debugging, which gain
 # nothing from it.
@@ -50,7 +50,8 @@ endif()
 # The training run of the instrumented configuration (see below).
 if(CORVANTIS_PROFILE_GENERATE)
   foreach(t IN LISTS CORVANTIS_ENGINE_TARGETS)
-    target_compile_options(${t} PRIVATE -fprofile-generate=${CORVANTIS_PROFILE_GENERATE}
+    # Atomic counters: the training runs a helper thread too.
+    target_compile_options(${t} PRIVATE -fprofile-generate=${CORVANTIS_PROFILE_GENERATE} -fprofile-update=atomic
                                         -fprofile-prefix-path=${CMAKE_BINARY_DIR})
   endforeach()
   target_link_options(corvantis PRIVATE -fprofile-generate=${CORVANTIS_PROFILE_GENERATE})

@@ -1,5 +1,6 @@
 # The training run of the profile-guided build: the instrumented engine
-# searches the bench positions. Old counts are removed first, since a profile
+# searches the bench positions, alone and then with a helper thread (whose
+# code is a copy of its own). Old counts are removed first, since a profile
 # must come from one binary only.
 # Called as: cmake -DENGINE=<engine> -DPROFILE_DIR=<dir> -P pgo_training.cmake
 file(GLOB old_counts "${PROFILE_DIR}/*.gcda")
@@ -7,7 +8,7 @@ if(old_counts)
   file(REMOVE ${old_counts})
 endif()
 file(MAKE_DIRECTORY "${PROFILE_DIR}")
-file(WRITE "${PROFILE_DIR}/training.txt" "bench\nquit\n")
+file(WRITE "${PROFILE_DIR}/training.txt" "bench\nsetoption name Threads value 2\nbench\nquit\n")
 execute_process(COMMAND "${ENGINE}"
                 INPUT_FILE "${PROFILE_DIR}/training.txt"
                 OUTPUT_FILE "${PROFILE_DIR}/training.log"

@@ -1,9 +1,12 @@
 #include "board/attacks.h"
 
 #include "board/makemove.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 
-constinit thread_local int gchecker1 = -1, gchecker2 = -1;
+PER_THREAD_BEGIN
+
+PER_THREAD int gchecker1 = -1, gchecker2 = -1;
 
 bool attackBB(int sq, int c) {
   const u64* mine = myPiece[c];
@@ -77,3 +80,5 @@ bool PawnTo7thRank(move m) {
   const int from_row = row_of(m.b.from), to_row = row_of(m.b.to);
   return (from_row == 2 && to_row == 1) || (from_row == 5 && to_row == 6);
 }
+
+PER_THREAD_END

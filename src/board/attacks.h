@@ -1,10 +1,13 @@
 // Attacked squares, checks, pins and discovered-check candidates.
 #pragma once
 
+#include "board/per_thread.h"
 #include "board/types.h"
 #include "movegen/move.h"
 
-extern constinit thread_local int gchecker1, gchecker2;  // squares of the (first two) checking pieces, -1 if none
+PER_THREAD_BEGIN
+
+extern PER_THREAD int gchecker1, gchecker2;  // squares of the (first two) checking pieces, -1 if none
 
 // Square sq is attacked by a pawn, knight or slider of colour c (kings not counted).
 bool attackBB(int sq, int c);
@@ -17,3 +20,5 @@ void UpdateCheckSq();  // check information of the current position into hist_da
 u64 discovered_check_candidates();
 bool mat_is_draw();
 bool PawnTo7thRank(move m);
+
+PER_THREAD_END

@@ -1,10 +1,13 @@
 #include "board/makemove.h"
 
 #include "board/attacks.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "search/tt.h"
 
-constinit thread_local hist_entry hist_dat[HIST_STACK]{};
+PER_THREAD_BEGIN
+
+PER_THREAD hist_entry hist_dat[HIST_STACK]{};
 
 namespace {
 
@@ -227,3 +230,5 @@ void takebacknullmove() {
   const hist_entry& h = hist_dat[hply];
   restore_state(h);
 }
+
+PER_THREAD_END

@@ -1,6 +1,7 @@
 // Making and unmaking moves on the global position, and the game history.
 #pragma once
 
+#include "board/per_thread.h"
 #include "board/types.h"
 #include "movegen/move.h"
 
@@ -16,7 +17,9 @@ struct hist_entry {
   int castle, ep, fifty;
 };
 
-extern constinit thread_local hist_entry hist_dat[HIST_STACK];  // per search thread
+PER_THREAD_BEGIN
+
+extern PER_THREAD hist_entry hist_dat[HIST_STACK];  // per search thread
 
 bool makemove(move_bytes m);  // false (position unchanged) when the move is illegal
 // The same for the search: it also starts loading the table entries the new
@@ -29,3 +32,5 @@ void takeback();
 u64 key_after(move_bytes m);
 void makenullmove();
 void takebacknullmove();
+
+PER_THREAD_END

@@ -7,24 +7,29 @@
 #include "board/attacks.h"
 #include "board/fen.h"
 #include "board/makemove.h"
+#include "board/per_thread.h"
 #include "eval/endgame.h"
 #include "movegen/movestack.h"
 #include "search/tt.h"
 
-constinit thread_local int piece[64], color[64];
-constinit thread_local int side, xside, castle, ep, fifty, hply, ply;
-constinit thread_local u64 hash, phash, gMatHash;
-constinit thread_local int wking_loc, bking_loc;
-constinit thread_local u64 Pos[3];
-constinit thread_local u64 myPiece[2][7];
-constinit thread_local int wp, wn, wb, wr, wq, bp, bn, bb, br, bq;
-constinit thread_local int wpc, bpc, wpawn, bpawn, wpiece, bpiece;
-
+#ifndef CORVANTIS_HELPER_COPY
 u64 hash_piece[2][6][64];
 u64 hash_side;
 u64 hash_ep[64];
 u64 hash_castle[16];
 u64 materialHash[2][6][8];
+#endif
+
+PER_THREAD_BEGIN
+
+PER_THREAD int piece[64], color[64];
+PER_THREAD int side, xside, castle, ep, fifty, hply, ply;
+PER_THREAD u64 hash, phash, gMatHash;
+PER_THREAD int wking_loc, bking_loc;
+PER_THREAD u64 Pos[3];
+PER_THREAD u64 myPiece[2][7];
+PER_THREAD int wp, wn, wb, wr, wq, bp, bn, bb, br, bq;
+PER_THREAD int wpc, bpc, wpawn, bpawn, wpiece, bpiece;
 
 namespace {
 
@@ -228,3 +233,5 @@ u64 calculateMaterialHash() {
       for (int n = 1, count = popCount(myPiece[c][k]); n <= count; ++n) h ^= material_key(c, k, n);
   return h;
 }
+
+PER_THREAD_END

@@ -21,7 +21,6 @@
 #include "search/threads.h"
 #include "search/tt.h"
 
-constinit thread_local SearchControl si{};
 SearchMoves SearchInput;
 bool Searching = false;
 int max_depth = 128;

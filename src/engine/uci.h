@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "board/per_thread.h"
 #include "movegen/move.h"
 #include "platform/platform.h"
 
@@ -28,7 +29,9 @@ struct SearchControl {
 
 // Each search thread has its own: a helper's stop_search ends its search,
 // the rest of it stays empty there.
-extern constinit thread_local SearchControl si;
+PER_THREAD_BEGIN
+extern PER_THREAD SearchControl si;
+PER_THREAD_END
 
 constexpr int MAX_SEARCH_MOVES = 301;
 

@@ -3,10 +3,15 @@
 #include <cstring>
 
 #include "board/bitboard.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "eval/eval_state.h"
 
+#ifndef CORVANTIS_HELPER_COPY
 std::map<u64, std::int32_t> knownEndgames;
+#endif
+
+PER_THREAD_BEGIN
 
 namespace {
 
@@ -159,3 +164,5 @@ int EvaluateEnding() {
     default: return 0;
   }
 }
+
+PER_THREAD_END

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 
+#include "board/per_thread.h"
 #include "board/types.h"
 
 enum KnownEndgame : std::int32_t {
@@ -25,6 +26,8 @@ enum KnownEndgame : std::int32_t {
 
 extern std::map<u64, std::int32_t> knownEndgames;  // material key -> KnownEndgame
 
+PER_THREAD_BEGIN
+
 void initializeKnownEndgames();  // enters them under the current material keys
 // Bishops of opposite colours and nothing else: a pawn more hardly counts.
 // Returns the correction of the white-relative score.
@@ -32,3 +35,5 @@ int opposite_bishops();
 // What to add to the draw divisor for the current material; may add a
 // mating bonus to the score instead.
 int EvaluateEnding();
+
+PER_THREAD_END

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "board/bitboard.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "eval/endgame.h"
 #include "eval/eval_cache.h"
@@ -16,6 +17,8 @@
 #include "eval/space.h"
 #include "eval/threats.h"
 #include "eval/weights.h"
+
+PER_THREAD_BEGIN
 
 namespace {
 
@@ -107,3 +110,5 @@ int eval() {
   store_eval(r);
   return r;
 }
+
+PER_THREAD_END

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "board/per_thread.h"
+
 struct EvalHashEntry {
   std::uint64_t key;
   std::int32_t score;
@@ -18,10 +20,14 @@ struct ShelterCacheEntry {
 
 constexpr int NO_EVAL = -10000000;
 
+PER_THREAD_BEGIN
+
 // Each search thread has caches of its own.
-extern constinit thread_local EvalHashEntry* ETable;   // whole evaluations
-extern constinit thread_local std::uint32_t gETSize;   // entries, a power of two
-extern constinit thread_local EvalHashEntry* pETable;  // pawn structure
-extern constinit thread_local std::uint32_t pgETSize;
-extern constinit thread_local ShelterCacheEntry* kShelterTable;  // king shelters
-extern constinit thread_local std::uint32_t ksETSize;
+extern PER_THREAD EvalHashEntry* ETable;   // whole evaluations
+extern PER_THREAD std::uint32_t gETSize;   // entries, a power of two
+extern PER_THREAD EvalHashEntry* pETable;  // pawn structure
+extern PER_THREAD std::uint32_t pgETSize;
+extern PER_THREAD ShelterCacheEntry* kShelterTable;  // king shelters
+extern PER_THREAD std::uint32_t ksETSize;
+
+PER_THREAD_END

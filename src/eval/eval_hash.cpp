@@ -2,15 +2,18 @@
 
 #include <cstring>
 
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "eval/eval_cache.h"
 
-constinit thread_local EvalHashEntry* ETable = nullptr;
-constinit thread_local std::uint32_t gETSize = 0;
-constinit thread_local EvalHashEntry* pETable = nullptr;
-constinit thread_local std::uint32_t pgETSize = 0;
-constinit thread_local ShelterCacheEntry* kShelterTable = nullptr;
-constinit thread_local std::uint32_t ksETSize = 0;
+PER_THREAD_BEGIN
+
+PER_THREAD EvalHashEntry* ETable = nullptr;
+PER_THREAD std::uint32_t gETSize = 0;
+PER_THREAD EvalHashEntry* pETable = nullptr;
+PER_THREAD std::uint32_t pgETSize = 0;
+PER_THREAD ShelterCacheEntry* kShelterTable = nullptr;
+PER_THREAD std::uint32_t ksETSize = 0;
 
 namespace {
 
@@ -50,3 +53,5 @@ void clear_eval_caches(bool evaluations, bool pawns, bool shelters) {
 }
 
 std::uint32_t eval_clears() { return clears; }
+
+PER_THREAD_END

@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+#include "board/per_thread.h"
+
+PER_THREAD_BEGIN
+
 int probe_eval();  // the stored side-to-move score of this position, or NO_EVAL
 void store_eval(int score);
 int pawn_probe_eval();  // the stored white-relative pawn-structure value, or NO_EVAL
@@ -16,3 +20,5 @@ void clear_eval_caches(bool evaluations, bool pawns, bool shelters);
 // has caches of its own, and those of the helpers are renewed before a
 // search when the main thread has emptied its own (new keys, new weights).
 std::uint32_t eval_clears();
+
+PER_THREAD_END

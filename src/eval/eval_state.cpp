@@ -1,30 +1,35 @@
 #include "eval/eval_state.h"
 
 #include "board/bitboard.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "engine/options.h"
 
-constinit thread_local EvalInfo evalref{};
-constinit thread_local int score, op_score, en_score;
-constinit thread_local Score make_value;
-constinit thread_local int mat_eval[2][2];
-constinit thread_local int PstScore[2][2];
-constinit thread_local Score compact_mob[2];
-constinit thread_local int king_safety[2];
-constinit thread_local u64 passedPawn[2];
-constinit thread_local int wUcPasserCnt, bUcPasserCnt;
-constinit thread_local int wpwc, wpbc, bpwc, bpbc;
-constinit thread_local int wbwc, wbbc, bbwc, bbbc;
-constinit thread_local int draw_divisor;
-constinit thread_local int game_phase;
-constinit thread_local int passPhase[2];
-constinit thread_local int kkDistance;
-
+#ifndef CORVANTIS_HELPER_COPY
 // a8 is light.
 const int sqcolor[64] = {
     0, 1, 0, 1, 0, 1, 0, 1, 1, 0, 1, 0, 1, 0, 1, 0, 0, 1, 0, 1, 0, 1, 0, 1, 1, 0, 1, 0, 1, 0, 1, 0,
     0, 1, 0, 1, 0, 1, 0, 1, 1, 0, 1, 0, 1, 0, 1, 0, 0, 1, 0, 1, 0, 1, 0, 1, 1, 0, 1, 0, 1, 0, 1, 0,
 };
+#endif
+
+PER_THREAD_BEGIN
+
+PER_THREAD EvalInfo evalref{};
+PER_THREAD int score, op_score, en_score;
+PER_THREAD Score make_value;
+PER_THREAD int mat_eval[2][2];
+PER_THREAD int PstScore[2][2];
+PER_THREAD Score compact_mob[2];
+PER_THREAD int king_safety[2];
+PER_THREAD u64 passedPawn[2];
+PER_THREAD int wUcPasserCnt, bUcPasserCnt;
+PER_THREAD int wpwc, wpbc, bpwc, bpbc;
+PER_THREAD int wbwc, wbbc, bbwc, bbbc;
+PER_THREAD int draw_divisor;
+PER_THREAD int game_phase;
+PER_THREAD int passPhase[2];
+PER_THREAD int kkDistance;
 
 void init_eval_info(int us) {
   const int them = us ^ 1;
@@ -51,3 +56,5 @@ void init_eval_info(int us) {
   ei.king_zone_hits[us] = 0;
   ei.king_attack_weight[us] = 0;
 }
+
+PER_THREAD_END

@@ -4,6 +4,7 @@
 // thread.
 #pragma once
 
+#include "board/per_thread.h"
 #include "board/types.h"
 #include "eval/score.h"
 
@@ -20,27 +21,32 @@ struct EvalInfo {
   int king_attack_weight[2];
 };
 
-extern constinit thread_local EvalInfo evalref;
-
-extern constinit thread_local int score;               // untapered centipawns, and the total at the end
-extern constinit thread_local int op_score, en_score;  // opening and endgame terms that are not Scores
-extern constinit thread_local Score make_value;        // piece terms, king safety, threats, mobility
-extern constinit thread_local int mat_eval[2][2];      // [0 opening, 1 endgame][side]
-extern constinit thread_local int PstScore[2][2];      // [side][0 opening, 1 endgame]
-extern constinit thread_local Score compact_mob[2];    // mobility before weighting
-extern constinit thread_local int king_safety[2];      // pawn shelter and storm of each king
-extern constinit thread_local u64 passedPawn[2];
-extern constinit thread_local int wUcPasserCnt, bUcPasserCnt;  // passers the enemy king cannot catch
-extern constinit thread_local int wpwc, wpbc, bpwc, bpbc;      // pawns on light / dark squares
-extern constinit thread_local int wbwc, wbbc, bbwc, bbbc;      // bishops on light / dark squares
-extern constinit thread_local int draw_divisor;                // the total is divided by it when it is not 1
-extern constinit thread_local int game_phase;                  // 0 (bare kings) .. 64
-extern constinit thread_local int passPhase[2];                // each side's own material, 0 .. 32
-extern constinit thread_local int kkDistance;                  // between the two kings
-
 extern const int sqcolor[64];  // 0 light, 1 dark, by engine square
+
 constexpr u64 LightSquares = 0x55AA55AA55AA55AAULL;
+
+PER_THREAD_BEGIN
+
+extern PER_THREAD EvalInfo evalref;
+
+extern PER_THREAD int score;               // untapered centipawns, and the total at the end
+extern PER_THREAD int op_score, en_score;  // opening and endgame terms that are not Scores
+extern PER_THREAD Score make_value;        // piece terms, king safety, threats, mobility
+extern PER_THREAD int mat_eval[2][2];      // [0 opening, 1 endgame][side]
+extern PER_THREAD int PstScore[2][2];      // [side][0 opening, 1 endgame]
+extern PER_THREAD Score compact_mob[2];    // mobility before weighting
+extern PER_THREAD int king_safety[2];      // pawn shelter and storm of each king
+extern PER_THREAD u64 passedPawn[2];
+extern PER_THREAD int wUcPasserCnt, bUcPasserCnt;  // passers the enemy king cannot catch
+extern PER_THREAD int wpwc, wpbc, bpwc, bpbc;      // pawns on light / dark squares
+extern PER_THREAD int wbwc, wbbc, bbwc, bbbc;      // bishops on light / dark squares
+extern PER_THREAD int draw_divisor;                // the total is divided by it when it is not 1
+extern PER_THREAD int game_phase;                  // 0 (bare kings) .. 64
+extern PER_THREAD int passPhase[2];                // each side's own material, 0 .. 32
+extern PER_THREAD int kkDistance;                  // between the two kings
 
 // Starts the attack record of one side: pawn and king attacks, mobility
 // area and the enemy king zone.
 void init_eval_info(int us);
+
+PER_THREAD_END

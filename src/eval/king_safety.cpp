@@ -4,10 +4,17 @@
 
 #include "board/bitboard.h"
 #include "board/makemove.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "eval/eval_cache.h"
 #include "eval/eval_state.h"
 #include "eval/weights.h"
+
+#ifndef CORVANTIS_HELPER_COPY
+int shelter_scaled[4][8], storm_scaled[4][8], blocked_storm_scaled;
+#endif
+
+PER_THREAD_BEGIN
 
 namespace {
 
@@ -22,8 +29,6 @@ constexpr int storm_attack_table[4][8] = {{89, 107, 123, 93, 57, 45, 51, 0},
                                           {-10, -14, 90, 15, 2, -7, -16, 0}};
 constexpr int BlockedStorm = 66;  // an enemy pawn stopped by ours on the third rank
 
-// The same scaled by KingShelterWeight and PawnStormWeight, entry by entry.
-int shelter_scaled[4][8], storm_scaled[4][8], blocked_storm_scaled;
 constexpr int TrappedInCorner = 374;
 
 constexpr u64 FilesAC = 0x0707070707070707ULL, FilesAD = 0x0F0F0F0F0F0F0F0FULL;
@@ -147,3 +152,5 @@ Score evaluate_king_safety(int us) {
   const std::int64_t scale = static_cast<std::int64_t>(kingAttackWeight) * 70;
   return make_score(static_cast<int>(mg_value(s) * scale / 25600), static_cast<int>(scale * eg_value(s) / 25600));
 }
+
+PER_THREAD_END

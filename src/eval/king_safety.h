@@ -2,7 +2,14 @@
 // pawn key and king square) and the danger from the enemy pieces' attacks.
 #pragma once
 
+#include "board/per_thread.h"
 #include "eval/score.h"
+
+// The shelter and storm tables scaled by KingShelterWeight and
+// PawnStormWeight, entry by entry (scale_shelter_tables); every thread reads them.
+extern int shelter_scaled[4][8], storm_scaled[4][8], blocked_storm_scaled;
+
+PER_THREAD_BEGIN
 
 // Rebuilds the weighted shelter and storm tables; OptionUpdate calls it when
 // KingShelterWeight or PawnStormWeight changes.
@@ -17,3 +24,5 @@ void king_shelters();
 
 // The whole king term of side us (positive = good for it), scaled by KingAttackWeight.
 Score evaluate_king_safety(int us);
+
+PER_THREAD_END

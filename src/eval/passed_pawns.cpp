@@ -1,9 +1,12 @@
 #include "eval/passed_pawns.h"
 
 #include "board/bitboard.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "eval/eval_state.h"
 #include "eval/weights.h"
+
+PER_THREAD_BEGIN
 
 namespace {
 
@@ -88,3 +91,5 @@ Score evaluate_passer(int us) {
   }
   return total;
 }
+
+PER_THREAD_END

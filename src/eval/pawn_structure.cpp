@@ -1,16 +1,21 @@
 #include "eval/pawn_structure.h"
 
 #include "board/bitboard.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "eval/eval_cache.h"
 #include "eval/eval_hash.h"
 #include "eval/pst.h"
 #include "eval/weights.h"
 
+#ifndef CORVANTIS_HELPER_COPY
 const int isolated_pawn_tab[64] = {
     0, 0, 0, 0,  0,  0, 0, 0, 2, 4, 4, 6,  6,  4, 4, 2, 3, 5, 5, 7,  7,  5, 5, 3, 4, 6, 6, 8, 8, 6, 6, 4,
     8, 8, 8, 10, 10, 8, 8, 8, 8, 8, 8, 10, 10, 8, 8, 8, 8, 8, 8, 10, 10, 8, 8, 8, 0, 0, 0, 0, 0, 0, 0, 0,
 };
+#endif
+
+PER_THREAD_BEGIN
 
 namespace {
 
@@ -46,3 +51,5 @@ int evaluate_pawns() {
   pawn_store_eval(v);
   return v;
 }
+
+PER_THREAD_END

@@ -1,11 +1,14 @@
 #include "eval/pawns.h"
 
 #include "board/bitboard.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "eval/eval_state.h"
 #include "eval/passed_pawns.h"
 #include "eval/pst.h"
 #include "eval/weights.h"
+
+PER_THREAD_BEGIN
 
 namespace {
 
@@ -111,3 +114,5 @@ void eval_pawn_loop(int us) {
       en_score += sign * (unstoppable(us, s, rr) ? (rr - 1) * 16 : rr * 2 - 2);
   }
 }
+
+PER_THREAD_END

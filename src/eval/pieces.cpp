@@ -2,11 +2,14 @@
 
 #include "board/attacks.h"
 #include "board/bitboard.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "engine/options.h"
 #include "eval/eval_state.h"
 #include "eval/pst.h"
 #include "eval/weights.h"
+
+PER_THREAD_BEGIN
 
 namespace {
 
@@ -197,3 +200,5 @@ void eval_bishop_colours() {
     }
   }
 }
+
+PER_THREAD_END

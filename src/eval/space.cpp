@@ -1,9 +1,12 @@
 #include "eval/space.h"
 
 #include "board/bitboard.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "eval/eval_state.h"
 #include "eval/weights.h"
+
+PER_THREAD_BEGIN
 
 namespace {
 
@@ -34,3 +37,5 @@ int EvaluateHoles(int us) {
                     (ei.attacked_by[them][KNIGHT] | ei.attacked_by[them][BISHOP] | ei.attacked_by[them][ROOK]);
   return weakSquareWeight * 15 * popCount(holes) / 100;
 }
+
+PER_THREAD_END

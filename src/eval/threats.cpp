@@ -1,8 +1,11 @@
 #include "eval/threats.h"
 
 #include "board/bitboard.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "eval/eval_state.h"
+
+PER_THREAD_BEGIN
 
 namespace {
 
@@ -65,3 +68,5 @@ Score evaluate_threats(int us) {
   s += pawn_push_threat * popCount(targets);
   return s;
 }
+
+PER_THREAD_END

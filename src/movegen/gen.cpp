@@ -1,7 +1,10 @@
 #include "movegen/gen.h"
 
 #include "board/attacks.h"
+#include "board/per_thread.h"
 #include "movegen/gen_parts.h"
+
+PER_THREAD_BEGIN
 
 namespace {
 
@@ -112,3 +115,5 @@ void gen_non_caps_bishop_and_queen_moves(int t, int c) {
 void gen_non_caps_rook_and_queen_moves(int t, int c) {
   push_all(rook_attacks(t, Pos[2]) & (myPiece[c][ROOK] | myPiece[c][QUEEN]), t, 0);
 }
+
+PER_THREAD_END

@@ -2,6 +2,9 @@
 // makemove decides legality. They only keep kings apart, since the attack
 // test does not count the enemy king.
 #pragma once
+#include "board/per_thread.h"
+
+PER_THREAD_BEGIN
 
 void gen();           // every move of the side to move; starts the level
 void gen_evade();     // answers to a single check by the piece on gchecker1
@@ -10,3 +13,5 @@ void gen_all_king();  // king moves appended to the current level
 void gen_non_caps_knight_moves(int t, int c);
 void gen_non_caps_bishop_and_queen_moves(int t, int c);
 void gen_non_caps_rook_and_queen_moves(int t, int c);
+
+PER_THREAD_END

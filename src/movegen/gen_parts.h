@@ -2,9 +2,12 @@
 #pragma once
 
 #include "board/bitboard.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "movegen/move.h"
 #include "movegen/movestack.h"
+
+PER_THREAD_BEGIN
 
 using PushFn = void (*)(int from, int to, int bits);
 
@@ -43,3 +46,5 @@ inline void push_king(u64 target_set, PushFn push) {
 
 void push_en_passant(PushFn push);
 void gen_castling();  // check and attacked crossing squares are left to makemove
+
+PER_THREAD_END

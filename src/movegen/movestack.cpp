@@ -1,16 +1,22 @@
 #include "movegen/movestack.h"
 
 #include "board/makemove.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "search/see.h"
 
-constinit thread_local gen_entry gen_dat[GEN_STACK]{};
+#ifndef CORVANTIS_HELPER_COPY
 bool gDoPerft = false;
-constinit thread_local int first_move[MAX_PLY + 1];
+#endif
 
-constinit thread_local int historyScore[2][6][64];
-constinit thread_local gen_entry killer1[MAX_PLY]{}, killer2[MAX_PLY]{}, mkiller1[MAX_PLY]{};
-constinit thread_local gen_entry counterMove[64][64]{};
+PER_THREAD_BEGIN
+
+PER_THREAD gen_entry gen_dat[GEN_STACK]{};
+PER_THREAD int first_move[MAX_PLY + 1];
+
+PER_THREAD int historyScore[2][6][64];
+PER_THREAD gen_entry killer1[MAX_PLY]{}, killer2[MAX_PLY]{}, mkiller1[MAX_PLY]{};
+PER_THREAD gen_entry counterMove[64][64]{};
 
 namespace {
 
@@ -122,3 +128,5 @@ void gen_promote(int from, int to, int bits, MoveType type) {
     g.score = special ? HASH_MOVE_SCORE + promote_val[QUEEN] / 128 : promote_val[QUEEN];
   }
 }
+
+PER_THREAD_END

@@ -3,17 +3,21 @@
 // each per search thread.
 #pragma once
 
+#include "board/per_thread.h"
 #include "board/types.h"
 #include "movegen/move.h"
 
-extern constinit thread_local gen_entry gen_dat[GEN_STACK];
 extern bool gDoPerft;  // set while "perft" counts: every promotion is generated, everywhere
-extern constinit thread_local int first_move[MAX_PLY + 1];  // level p holds gen_dat[first_move[p] .. first_move[p + 1])
+
+PER_THREAD_BEGIN
+
+extern PER_THREAD gen_entry gen_dat[GEN_STACK];
+extern PER_THREAD int first_move[MAX_PLY + 1];  // level p holds gen_dat[first_move[p] .. first_move[p + 1])
 
 // Ordering tables, cleared at the start of every search.
-extern constinit thread_local int historyScore[2][6][64];  // [colour][kind][destination]
-extern constinit thread_local gen_entry killer1[MAX_PLY], killer2[MAX_PLY], mkiller1[MAX_PLY];
-extern constinit thread_local gen_entry counterMove[64][64];  // [origin][destination] of the opponent's last move
+extern PER_THREAD int historyScore[2][6][64];  // [colour][kind][destination]
+extern PER_THREAD gen_entry killer1[MAX_PLY], killer2[MAX_PLY], mkiller1[MAX_PLY];
+extern PER_THREAD gen_entry counterMove[64][64];  // [origin][destination] of the opponent's last move
 
 // The ordering scores given at generation, highest first; the pickers take
 // the highest. A capture adds the victim's value less the mover's to its step
@@ -55,3 +59,5 @@ void gen_push_king_evade(int from, int to, int bits);
 void gen_promote(int from, int to, int bits, MoveType type);
 void gen_promote_qsearch(int from, int to, int bits);  // queen only
 gen_entry& push_entry(int from, int to, int bits);     // appends the bare move
+
+PER_THREAD_END

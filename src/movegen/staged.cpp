@@ -4,7 +4,10 @@
 
 #include "board/attacks.h"
 #include "board/makemove.h"
+#include "board/per_thread.h"
 #include "movegen/gen_parts.h"
+
+PER_THREAD_BEGIN
 
 namespace {
 
@@ -141,3 +144,5 @@ void gen_non_caps_check() {
     }
   }
 }
+
+PER_THREAD_END

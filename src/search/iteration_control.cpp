@@ -4,13 +4,18 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "board/per_thread.h"
 #include "engine/uci.h"
 #include "search/search_tables.h"
 #include "search/think.h"
 #include "search/threads.h"
 #include "search/timecontrol.h"
 
+#ifndef CORVANTIS_HELPER_COPY
 int ScoreDropExtension1, ScoreDropExtension2, NewPvTimeExtension, FailLowTimeExtension;
+#endif
+
+PER_THREAD_BEGIN
 
 namespace {
 
@@ -136,3 +141,5 @@ bool next_window(int score, int* fails) {
   }
   return false;
 }
+
+PER_THREAD_END

@@ -3,9 +3,12 @@
 // over, how far the soft limit moves, whether another iteration fits, and the
 // window of the next one. All read the search-control record and the limits.
 #pragma once
+#include "board/per_thread.h"
 
 // Time extensions in ms, set with the budget at the start of every search.
 extern int ScoreDropExtension1, ScoreDropExtension2, NewPvTimeExtension, FailLowTimeExtension;
+
+PER_THREAD_BEGIN
 
 // A completed iteration as the decisions see it.
 struct Iteration {
@@ -48,3 +51,5 @@ void open_window();  // ralpha and rbeta at the mate values
 // when the score fell outside the window and the depth must be searched
 // again. fails counts the failed windows of the depth.
 bool next_window(int score, int* fails);
+
+PER_THREAD_END

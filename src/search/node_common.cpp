@@ -1,11 +1,14 @@
 #include "search/node_common.h"
 
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "eval/eval.h"
 #include "search/ordering.h"
 #include "search/search.h"
 #include "search/search_tables.h"
 #include "search/tt.h"
+
+PER_THREAD_BEGIN
 
 bool decided_on_entry(int alpha, int beta, int depth, int* score) {
   *score = 0;
@@ -87,3 +90,5 @@ int finish_pv_node(int best, int alphaEntry, int depth, move previous) {
   storeH(bestMove, depth, best, TT_EXACT);
   return best;
 }
+
+PER_THREAD_END

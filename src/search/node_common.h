@@ -2,6 +2,7 @@
 #pragma once
 
 #include "board/makemove.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "engine/uci.h"
 #include "movegen/move.h"
@@ -9,6 +10,8 @@
 #include "search/think.h"
 #include "search/timecontrol.h"
 #include "search/tt.h"
+
+PER_THREAD_BEGIN
 
 // Input and clock are polled once every 256 nodes; true once the search is
 // stopped, when the node must return at once.
@@ -51,3 +54,5 @@ bool pv_move_result(move m, int v, int depth, int beta, int* best, int* alpha, m
 
 // The end of a PV or root node with at least one move searched.
 int finish_pv_node(int best, int alphaEntry, int depth, move previous);
+
+PER_THREAD_END

@@ -2,10 +2,13 @@
 
 #include "board/attacks.h"
 #include "board/makemove.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "movegen/movestack.h"
 #include "search/search_tables.h"
 #include "search/see.h"
+
+PER_THREAD_BEGIN
 
 namespace {
 
@@ -119,3 +122,5 @@ void gen_hash_move(move hashMove) {
     }
   }
 }
+
+PER_THREAD_END

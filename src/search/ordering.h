@@ -3,7 +3,10 @@
 // validation of the transposition table's move.
 #pragma once
 
+#include "board/per_thread.h"
 #include "movegen/move.h"
+
+PER_THREAD_BEGIN
 
 inline bool is_quiet(move m) { return !(m.b.bits & (MF_CAPTURE | MF_CASTLE | MF_PROMOTE)); }
 
@@ -25,3 +28,5 @@ void gen_hash_move(move hashMove);
 // The hash move may be tried before generating: a piece of ours on its origin,
 // none on its destination, neither castling nor promotion.
 bool hash_move_playable(move hashMove);
+
+PER_THREAD_END

@@ -3,6 +3,7 @@
 // on the first level, and every evasion when in check.
 #include "board/attacks.h"
 #include "board/makemove.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "engine/options.h"
 #include "eval/eval.h"
@@ -15,6 +16,8 @@
 #include "search/search_tables.h"
 #include "search/see.h"
 #include "search/tt.h"
+
+PER_THREAD_BEGIN
 
 namespace {
 
@@ -169,3 +172,5 @@ int qsearch(int alpha, int beta, int qdepth, bool inCheck) {
   }
   return best;
 }
+
+PER_THREAD_END

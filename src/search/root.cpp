@@ -5,6 +5,7 @@
 
 #include "board/attacks.h"
 #include "board/makemove.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "engine/options.h"
 #include "engine/uci.h"
@@ -19,6 +20,8 @@
 #include "search/threads.h"
 #include "search/timecontrol.h"
 #include "search/tt.h"
+
+PER_THREAD_BEGIN
 
 namespace {
 
@@ -97,3 +100,5 @@ int search_root(int alpha, int beta, int depth, bool inCheck, int checker1, int 
   if (count == 1 && inCheck && !helper_thread) stop_time -= max_time / 2;
   return finish_pv_node(best, alphaEntry, depth, previous);
 }
+
+PER_THREAD_END

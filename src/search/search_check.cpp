@@ -4,6 +4,7 @@
 
 #include "board/attacks.h"
 #include "board/makemove.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "eval/eval.h"
 #include "movegen/gen.h"
@@ -13,6 +14,8 @@
 #include "search/search.h"
 #include "search/search_tables.h"
 #include "search/tt.h"
+
+PER_THREAD_BEGIN
 
 int search_cut_check(int alpha, int beta, int depth, int nodeSign) {
   const move previous = hist_dat[hply - 1].m;
@@ -90,3 +93,5 @@ int search_cut_check(int alpha, int beta, int depth, int nodeSign) {
   storeHashUpper(depth, best, TT_UPPER);
   return best;
 }
+
+PER_THREAD_END

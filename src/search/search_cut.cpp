@@ -8,6 +8,7 @@
 
 #include "board/attacks.h"
 #include "board/makemove.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "engine/options.h"
 #include "eval/eval.h"
@@ -19,6 +20,8 @@
 #include "search/search_tables.h"
 #include "search/see.h"
 #include "search/tt.h"
+
+PER_THREAD_BEGIN
 
 namespace {
 
@@ -273,3 +276,5 @@ int search_cut(int alpha, int beta, int depth, bool allowNull, int nodeSign) {
   }
   return draw_score(OptionUci.stalemate_score);
 }
+
+PER_THREAD_END

@@ -5,6 +5,7 @@
 
 #include "board/attacks.h"
 #include "board/makemove.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "engine/options.h"
 #include "eval/eval.h"
@@ -16,6 +17,8 @@
 #include "search/search_tables.h"
 #include "search/see.h"
 #include "search/tt.h"
+
+PER_THREAD_BEGIN
 
 int search_pv(int alpha, int beta, int depth, bool inCheck) {
   const move previous = hist_dat[hply - 1].m;
@@ -86,3 +89,5 @@ int search_pv(int alpha, int beta, int depth, bool inCheck) {
   if (moveCount == 0) return inCheck ? ply - MATE_VALUE : draw_score(OptionUci.stalemate_score);
   return finish_pv_node(best, alphaEntry, depth, previous);
 }
+
+PER_THREAD_END

@@ -4,17 +4,23 @@
 
 #include "board/attacks.h"
 #include "board/makemove.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "engine/options.h"
 #include "engine/uci.h"
 #include "search/think.h"
 
-constinit thread_local move pv[MAX_PLY][MAX_PLY];
-constinit thread_local int pv_length[MAX_PLY];
+#ifndef CORVANTIS_HELPER_COPY
 int razor_margin[4];
 int futility_value;
 int futility_move_count[16];
 int reduction_table[2][64][64];
+#endif
+
+PER_THREAD_BEGIN
+
+PER_THREAD move pv[MAX_PLY][MAX_PLY];
+PER_THREAD int pv_length[MAX_PLY];
 
 void initSearch() {
   razor_margin[0] = 188;
@@ -100,3 +106,5 @@ int define_ext(move m, int depth, bool gives_check, int side_to_move, bool pv_no
   if (gives_check && depth < 2 * ONE_PLY) return ONE_PLY;
   return 0;
 }
+
+PER_THREAD_END

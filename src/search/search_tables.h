@@ -5,8 +5,16 @@
 // extension (0 or ONE_PLY), and every depth threshold is written in plies.
 #pragma once
 
+#include "board/per_thread.h"
 #include "board/types.h"
 #include "movegen/move.h"
+
+extern int razor_margin[4];
+extern int futility_value;
+extern int futility_move_count[16];
+extern int reduction_table[2][64][64];  // [pv][depth in plies][move number], in plies
+
+PER_THREAD_BEGIN
 
 constexpr int ONE_PLY = 2;
 // A side mated at ply p scores p - MATE_VALUE; no score lies beyond
@@ -16,13 +24,8 @@ constexpr int MATE_BOUND = 29800;       // beyond this a score is a mate score
 constexpr int WORST_SCORE = -10000000;  // the best score of a move loop before its first move
 
 // Per search thread.
-extern constinit thread_local move pv[MAX_PLY][MAX_PLY];  // row p holds the line from ply p, starting in column p
-extern constinit thread_local int pv_length[MAX_PLY];
-
-extern int razor_margin[4];
-extern int futility_value;
-extern int futility_move_count[16];
-extern int reduction_table[2][64][64];  // [pv][depth in plies][move number], in plies
+extern PER_THREAD move pv[MAX_PLY][MAX_PLY];  // row p holds the line from ply p, starting in column p
+extern PER_THREAD int pv_length[MAX_PLY];
 
 void initSearch();
 void ResetSearch();
@@ -38,3 +41,5 @@ int draw_score(int score);  // a draw score for the engine, seen from the side t
 bool draw_by_rule(bool fifty_at_100, int min_reps, int* score);
 void update_pv(move m, int ply);
 int define_ext(move m, int depth, bool gives_check, int side_to_move, bool pv_node);
+
+PER_THREAD_END

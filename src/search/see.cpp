@@ -1,7 +1,10 @@
 #include "search/see.h"
 
 #include "board/attacks.h"
+#include "board/per_thread.h"
 #include "board/position.h"
+
+PER_THREAD_BEGIN
 
 int see(int from, int to) {
   const int victim = seeValues[piece[to]];
@@ -48,3 +51,5 @@ int see(int from, int to) {
   for (int k = n - 2; k >= 0; --k) swap[k] = swap[k] < -swap[k + 1] ? swap[k] : -swap[k + 1];
   return swap[0];
 }
+
+PER_THREAD_END

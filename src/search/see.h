@@ -2,9 +2,14 @@
 // one square, in units where a pawn is 1.
 #pragma once
 
+#include "board/per_thread.h"
 #include "movegen/move.h"
+
+PER_THREAD_BEGIN
 
 inline constexpr int seeValues[8] = {1, 3, 3, 5, 10, 100, 0, 0};
 
 int see(int from, int to);
 inline int see_move(move m) { return see(m.b.from, m.b.to); }
+
+PER_THREAD_END

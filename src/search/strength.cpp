@@ -4,9 +4,12 @@
 #include <cstdlib>
 #include <initializer_list>
 
+#include "board/per_thread.h"
 #include "engine/options.h"
 #include "eval/weights.h"
 #include "search/think.h"
+
+PER_THREAD_BEGIN
 
 void RandomizeEvalFeatures() {
   const int level = OptionUci.elo / 28;
@@ -34,3 +37,5 @@ void RandomizeEvalFeatures() {
   }
   OptionUpdate();
 }
+
+PER_THREAD_END

@@ -11,6 +11,7 @@
 #include "board/attacks.h"
 #include "board/fen.h"
 #include "board/makemove.h"
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "book/book.h"
 #include "engine/options.h"
@@ -24,18 +25,24 @@
 #include "search/threads.h"
 #include "search/tt.h"
 
+#ifndef CORVANTIS_HELPER_COPY
 int root_hply = 0;
 int out_of_book = 0;
 std::int64_t start_time = 0;
-constinit thread_local std::int64_t rnodes = 0;
-constinit thread_local int gSelDepth = 0;
 int ext_corvantis_side = 0;
-constinit thread_local bool follow_pv = false;
-constinit thread_local int ralpha = -MATE_VALUE, rbeta = MATE_VALUE;
 int iscore[200];
-constinit thread_local ExcludedMoves ExcludeMove{};
 pv_store_t PVStore[MAX_MULTI_PV];
 int my_cnt = 0;
+#endif
+
+PER_THREAD_BEGIN
+
+PER_THREAD SearchControl si{};
+PER_THREAD std::int64_t rnodes = 0;
+PER_THREAD int gSelDepth = 0;
+PER_THREAD bool follow_pv = false;
+PER_THREAD int ralpha = -MATE_VALUE, rbeta = MATE_VALUE;
+PER_THREAD ExcludedMoves ExcludeMove{};
 
 namespace {
 
@@ -316,3 +323,5 @@ void think(int show) {
   // A MultiPV search stopped part way may have left a lesser line in row 0.
   if (multi_pv > 1 && lines.best.length > 0) restore_line(lines.best);
 }
+
+PER_THREAD_END

@@ -3,24 +3,17 @@
 
 #include <cstdint>
 
+#include "board/per_thread.h"
 #include "movegen/move.h"
 #include "search/search_tables.h"
 
 extern int root_hply;            // hply of the root position
 extern int out_of_book;          // searches since the last book move
 extern std::int64_t start_time;  // clock reading at the start of the search
-// The thread_local ones belong to each search thread.
-extern constinit thread_local std::int64_t rnodes;  // nodes searched in this search
-extern constinit thread_local int gSelDepth;        // highest ply reached in this iteration
-extern int ext_corvantis_side;                      // the engine's colour; draw scores take their sign from it
-extern constinit thread_local bool follow_pv;       // the previous iteration's line is still being followed
-extern constinit thread_local int ralpha, rbeta;    // root window of the next iteration
-extern int iscore[200];                             // score of each completed iteration
+extern int ext_corvantis_side;   // the engine's colour; draw scores take their sign from it
+extern int iscore[200];          // score of each completed iteration
 
 constexpr int MAX_MULTI_PV = 300;
-// The root search's answer when MultiPV has excluded every legal root move:
-// below any score, even that of being mated.
-constexpr int ROOT_MOVES_EXHAUSTED = -MATE_VALUE - 1;
 
 // Whole move records, flags included: the first line's first move becomes
 // the best move that is made on the board and printed with its promotion.
@@ -32,14 +25,27 @@ struct pv_store_t {
   int time;
 };
 
+extern pv_store_t PVStore[MAX_MULTI_PV];
+extern int my_cnt;
+
+PER_THREAD_BEGIN
+
+// Each search thread's own.
+extern PER_THREAD std::int64_t rnodes;  // nodes searched in this search
+extern PER_THREAD int gSelDepth;        // highest ply reached in this iteration
+extern PER_THREAD bool follow_pv;       // the previous iteration's line is still being followed
+extern PER_THREAD int ralpha, rbeta;    // root window of the next iteration
+
+// The root search's answer when MultiPV has excluded every legal root move:
+// below any score, even that of being mated.
+constexpr int ROOT_MOVES_EXHAUSTED = -MATE_VALUE - 1;
+
 struct ExcludedMoves {
   int count;
   std::uint32_t moves[MAX_MULTI_PV];
 };
 
-extern constinit thread_local ExcludedMoves ExcludeMove;  // root moves already reported at this depth (MultiPV)
-extern pv_store_t PVStore[MAX_MULTI_PV];
-extern int my_cnt;
+extern PER_THREAD ExcludedMoves ExcludeMove;  // root moves already reported at this depth (MultiPV)
 
 void think(int show);  // one search of the current position; the result is pv[0]
 
@@ -60,3 +66,5 @@ void sort_pv();
 void ShowRootMoves(move m, int index);
 void SortByPvScore(int n, pv_store_t* store);
 void RandomizeEvalFeatures();
+
+PER_THREAD_END

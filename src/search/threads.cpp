@@ -6,21 +6,14 @@
 #include <mutex>
 #include <thread>
 
-#include "board/makemove.h"
-#include "board/position.h"
 #include "engine/uci.h"
-#include "search/iteration_control.h"
-#include "search/search_tables.h"
 #include "search/think.h"
-#include "search/tt.h"
-
-constinit thread_local bool helper_thread = false;
 
 namespace {
 
 struct Helper {
   std::thread thread;
-  int index;                        // 1 .. MAX_THREADS - 1
+  HelperTask task;
   EvalCaches caches;                // sized by the main thread before each search
   std::atomic<std::int64_t> nodes;  // published at every poll
 };
@@ -32,8 +25,7 @@ int helper_count = 0;
 // before it wakes them.
 struct Root {
   PositionState position;
-  hist_entry history[HIST_STACK];  // up to the root: repetitions, the previous move
-  int depth_limit;
+  hist_entry history[HIST_STACK];
   std::int64_t node_budget;  // "go nodes", all threads together; 0 for none
 } root;
 
@@ -48,34 +40,7 @@ std::atomic<bool> stop{false};
 // The main thread's node count as of its last poll, for the helpers' budget check.
 std::atomic<std::int64_t> main_nodes{0};
 
-constinit thread_local Helper* self = nullptr;
-
-void helper_search(Helper* h) {
-  std::memcpy(static_cast<void*>(hist_dat), root.history, sizeof(hist_entry) * (root.position.hply + 1));
-  restore_position(root.position);
-  use_eval_caches(h->caches);
-  // No clock and no lines of its own: nothing it does is printed or timed.
-  si = SearchControl{};
-  rnodes = 0;
-  clear_search_tables();
-  const RootState state = root_state();
-  if (!state.no_legal_move) {
-    open_window();
-    int fails = 0;
-    // Half of the helpers run one depth ahead, so that the threads do not
-    // all search the same tree.
-    for (int d = 1 + h->index % 2; d <= root.depth_limit;) {
-      const int score = run_iteration(d, state, 1);
-      if (si.stop_search) break;
-      if (!next_window(score, &fails)) ++d;
-    }
-  }
-  h->nodes.store(rnodes, std::memory_order_relaxed);
-}
-
 void helper_main(Helper* h, unsigned seen) {
-  helper_thread = true;
-  self = h;
   for (;;) {
     {
       std::unique_lock lock(mutex);
@@ -83,7 +48,7 @@ void helper_main(Helper* h, unsigned seen) {
       if (quitting) return;
       seen = searches;
     }
-    helper_search(h);
+    helper_copy::helper_search(h->task);
     std::lock_guard lock(mutex);
     if (--running == 0) idle.notify_one();
   }
@@ -104,7 +69,7 @@ void set_thread_count(int n) {
   quitting = false;
   for (int i = wanted; i < helper_count; ++i) free_eval_caches(&helpers[i].caches);
   for (int i = 0; i < wanted; ++i) {
-    helpers[i].index = i + 1;
+    helpers[i].task = {i + 1, &root.position, root.history, 0, &helpers[i].caches};
     helpers[i].thread = std::thread(helper_main, &helpers[i], searches);
   }
   helper_count = wanted;
@@ -114,9 +79,11 @@ void start_helpers(int depth_limit) {
   if (helper_count == 0) return;
   root.position = save_position();
   std::memcpy(static_cast<void*>(root.history), hist_dat, sizeof(hist_entry) * (hply + 1));
-  root.depth_limit = depth_limit;
   root.node_budget = si.nodes;
-  for (int i = 0; i < helper_count; ++i) renew_eval_caches(&helpers[i].caches);
+  for (int i = 0; i < helper_count; ++i) {
+    renew_eval_caches(&helpers[i].caches);
+    helpers[i].task.depth_limit = depth_limit;
+  }
   stop.store(false, std::memory_order_relaxed);
   {
     std::lock_guard lock(mutex);
@@ -152,11 +119,10 @@ std::int64_t searched_nodes() { return rnodes + helper_nodes(); }
 
 void publish_main_nodes() { main_nodes.store(rnodes, std::memory_order_relaxed); }
 
-void helper_poll() {
-  self->nodes.store(rnodes, std::memory_order_relaxed);
-  if (stop.load(std::memory_order_relaxed)) si.stop_search = true;
+bool publish_helper_nodes(int index, std::int64_t nodes) {
+  helpers[index - 1].nodes.store(nodes, std::memory_order_relaxed);
+  if (stop.load(std::memory_order_relaxed)) return true;
   // The helpers spend the budget themselves: a main thread the system
   // leaves waiting for a while would otherwise let them run far past it.
-  if (root.node_budget != 0 && main_nodes.load(std::memory_order_relaxed) + helper_nodes() >= root.node_budget)
-    si.stop_search = true;
+  return root.node_budget != 0 && main_nodes.load(std::memory_order_relaxed) + helper_nodes() >= root.node_budget;
 }

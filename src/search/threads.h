@@ -7,10 +7,12 @@
 
 #include <cstdint>
 
-constexpr int MAX_THREADS = 256;
+#include "board/makemove.h"
+#include "board/per_thread.h"
+#include "board/position.h"
+#include "search/tt.h"
 
-// True on a helper thread.
-extern constinit thread_local bool helper_thread;
+constexpr int MAX_THREADS = 256;
 
 // n threads in all, the main thread included: the helpers are created or
 // joined here, never during a search. 1 joins them all.
@@ -28,9 +30,31 @@ void stop_helpers();
 void reset_helper_nodes();
 std::int64_t searched_nodes();
 
-// A helper's poll, every 256 nodes: publishes its node count and stops its
-// search once the main thread's has ended or the node budget is spent.
-void helper_poll();
 // The main thread's poll in a search with a node budget: lets the helpers
 // see its count.
 void publish_main_nodes();
+
+// What one helper searches: the main thread's root, as it was when the
+// helpers were woken.
+struct HelperTask {
+  int index;  // 1 .. MAX_THREADS - 1
+  const PositionState* position;
+  const hist_entry* history;  // up to the root: repetitions, the previous move
+  int depth_limit;
+  const EvalCaches* caches;  // the helper's own, sized by the main thread
+};
+
+// A helper's count of its search's nodes, for the totals; true once its
+// search should end (the main thread's has, or the node budget is spent).
+bool publish_helper_nodes(int index, std::int64_t nodes);
+
+// The helpers' side, compiled into their copy of the search.
+namespace helper_copy {
+void helper_search(const HelperTask& task);
+}
+
+PER_THREAD_BEGIN
+// A helper's poll, every 256 nodes: publishes its node count and stops its
+// search once it should end.
+void helper_poll();
+PER_THREAD_END

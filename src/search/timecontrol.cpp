@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "engine/options.h"
 #include "engine/uci.h"
@@ -10,9 +11,13 @@
 #include "search/think.h"
 #include "search/threads.h"
 
+#ifndef CORVANTIS_HELPER_COPY
 std::int64_t stop_time = 0;
 int ext_max_tt = 0;
 std::int64_t last_info_time = 0;
+#endif
+
+PER_THREAD_BEGIN
 
 void allocate_time(int own_time, int own_inc, int movestogo) {
   const int available = own_time - OptionUci.time_buffer;
@@ -37,7 +42,7 @@ void allocate_time(int own_time, int own_inc, int movestogo) {
 
 void CheckUserInputandTime() {
   if (si.stop_search) return;
-  if (helper_thread) {
+  if constexpr (helper_thread) {
     helper_poll();
     return;
   }
@@ -65,3 +70,5 @@ void CheckUserInputandTime() {
   if (no_limit) return;
   if (now >= stop_time || now - start_time >= ext_max_tt) si.stop_search = true;
 }
+
+PER_THREAD_END

@@ -4,15 +4,20 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "board/per_thread.h"
 #include "board/position.h"
 #include "engine/log.h"
 #include "eval/eval_hash.h"
 #include "platform/platform.h"
 #include "search/search_tables.h"
 
+#ifndef CORVANTIS_HELPER_COPY
 hashBucket* hashREC = nullptr;
 std::uint32_t TT_size = 1024;
 std::uint16_t hash_gen = 0;
+#endif
+
+PER_THREAD_BEGIN
 
 namespace {
 
@@ -231,3 +236,5 @@ void storeHashUpper(int depth, int score, int flag) {
   if (!found) old.m.u = 0;
   write_entry(e, pack_move(old.m), pack_data(score_to_tt(score, flag), depth, hash_gen, flag));
 }
+
+PER_THREAD_END

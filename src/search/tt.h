@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "board/per_thread.h"
 #include "board/types.h"
 #include "eval/eval_cache.h"
 #include "movegen/move.h"
@@ -32,8 +33,6 @@ struct hashEntryData {
   std::uint8_t bound;
 };
 
-hashEntryData read_entry(const hashEntry& e);
-
 struct hashBucket {
   hashEntry e[4];
 };
@@ -41,16 +40,6 @@ struct hashBucket {
 extern hashBucket* hashREC;
 extern std::uint32_t TT_size;  // buckets, a power of two
 extern std::uint16_t hash_gen;
-
-// Starts loading the table entries of a position key while other work goes
-// on: the probes that follow a move would otherwise wait for main memory.
-// A 96-byte bucket always spans two cache lines; a probe that misses reads both.
-inline void prefetch_bucket(u64 key) {
-  const hashBucket* bucket = &hashREC[key & (TT_size - 1)];
-  prefetch(bucket);
-  prefetch(reinterpret_cast<const char*>(bucket) + sizeof(hashBucket) - 1);
-  prefetch(&ETable[key & (gETSize - 1)]);
-}
 
 // The evaluation caches of a helper search thread. The main thread's are
 // allocated with the table; a helper's are allocated by the main thread,
@@ -65,6 +54,20 @@ struct EvalCaches {
   std::uint32_t wanted[3];    // the main thread's sizes when they were allocated
   std::uint32_t clears_seen;  // eval_clears() then
 };
+
+PER_THREAD_BEGIN
+
+hashEntryData read_entry(const hashEntry& e);
+
+// Starts loading the table entries of a position key while other work goes
+// on: the probes that follow a move would otherwise wait for main memory.
+// A 96-byte bucket always spans two cache lines; a probe that misses reads both.
+inline void prefetch_bucket(u64 key) {
+  const hashBucket* bucket = &hashREC[key & (TT_size - 1)];
+  prefetch(bucket);
+  prefetch(reinterpret_cast<const char*>(bucket) + sizeof(hashBucket) - 1);
+  prefetch(&ETable[key & (gETSize - 1)]);
+}
 
 // Main thread: caches of its own sizes, empty when its own have been emptied
 // since; allocated anew when either has changed.
@@ -82,3 +85,5 @@ void age_hash();
 int lookUpH(int depth, int* score, move* m);
 void storeH(move m, int depth, int score, int flag);
 void storeHashUpper(int depth, int score, int flag);
+
+PER_THREAD_END
