@@ -16,15 +16,15 @@ PER_THREAD_BEGIN
 
 namespace {
 
-PER_THREAD int task_index = 0;
+PER_THREAD int helper_index = 0;
 
 }  // namespace
 
-void helper_search(const HelperTask& task) {
-  task_index = task.index;
-  std::memcpy(static_cast<void*>(hist_dat), task.history, sizeof(hist_entry) * (task.position->hply + 1));
-  restore_position(*task.position);
-  use_eval_caches(*task.caches);
+void helper_search(const HelperRoot& root, int index, const EvalCaches& caches) {
+  helper_index = index;
+  std::memcpy(static_cast<void*>(hist_dat), root.history, sizeof(hist_entry) * (root.position.hply + 1));
+  restore_position(root.position);
+  use_eval_caches(caches);
   // No clock and no lines of its own: nothing it does is printed or timed.
   si = SearchControl{};
   rnodes = 0;
@@ -35,17 +35,17 @@ void helper_search(const HelperTask& task) {
     int fails = 0;
     // Half of the helpers run one depth ahead, so that the threads do not
     // all search the same tree.
-    for (int d = 1 + task.index % 2; d <= task.depth_limit;) {
+    for (int d = 1 + index % 2; d <= root.depth_limit;) {
       const int score = run_iteration(d, state, 1);
       if (si.stop_search) break;
       if (!next_window(score, &fails)) ++d;
     }
   }
-  publish_helper_nodes(task.index, rnodes);
+  publish_helper_nodes(index, rnodes);
 }
 
 void helper_poll() {
-  if (publish_helper_nodes(task_index, rnodes)) si.stop_search = true;
+  if (publish_helper_nodes(helper_index, rnodes)) si.stop_search = true;
 }
 
 PER_THREAD_END

@@ -13,7 +13,6 @@ namespace {
 
 struct Helper {
   std::thread thread;
-  HelperTask task;
   EvalCaches caches;                // sized by the main thread before each search
   std::atomic<std::int64_t> nodes;  // published at every poll
 };
@@ -21,13 +20,7 @@ struct Helper {
 Helper helpers[MAX_THREADS - 1];
 int helper_count = 0;
 
-// What the helpers copy at the start of a search, written by the main thread
-// before it wakes them.
-struct Root {
-  PositionState position;
-  hist_entry history[HIST_STACK];
-  std::int64_t node_budget;  // "go nodes", all threads together; 0 for none
-} root;
+HelperRoot root;
 
 // The main thread counts searches up to wake the helpers; each helper counts
 // running down when it has finished. stop ends their searches.
@@ -48,7 +41,7 @@ void helper_main(Helper* h, unsigned seen) {
       if (quitting) return;
       seen = searches;
     }
-    helper_copy::helper_search(h->task);
+    helper_copy::helper_search(root, static_cast<int>(h - helpers) + 1, h->caches);
     std::lock_guard lock(mutex);
     if (--running == 0) idle.notify_one();
   }
@@ -69,7 +62,6 @@ void set_thread_count(int n) {
   quitting = false;
   for (int i = wanted; i < helper_count; ++i) free_eval_caches(&helpers[i].caches);
   for (int i = 0; i < wanted; ++i) {
-    helpers[i].task = {i + 1, &root.position, root.history, 0, &helpers[i].caches};
     helpers[i].thread = std::thread(helper_main, &helpers[i], searches);
   }
   helper_count = wanted;
@@ -79,11 +71,9 @@ void start_helpers(int depth_limit) {
   if (helper_count == 0) return;
   root.position = save_position();
   std::memcpy(static_cast<void*>(root.history), hist_dat, sizeof(hist_entry) * (hply + 1));
+  root.depth_limit = depth_limit;
   root.node_budget = si.nodes;
-  for (int i = 0; i < helper_count; ++i) {
-    renew_eval_caches(&helpers[i].caches);
-    helpers[i].task.depth_limit = depth_limit;
-  }
+  for (int i = 0; i < helper_count; ++i) renew_eval_caches(&helpers[i].caches);
   stop.store(false, std::memory_order_relaxed);
   {
     std::lock_guard lock(mutex);

@@ -34,14 +34,13 @@ std::int64_t searched_nodes();
 // see its count.
 void publish_main_nodes();
 
-// What one helper searches: the main thread's root, as it was when the
-// helpers were woken.
-struct HelperTask {
-  int index;  // 1 .. MAX_THREADS - 1
-  const PositionState* position;
-  const hist_entry* history;  // up to the root: repetitions, the previous move
+// What the helpers search: the main thread's root, as it was when they were
+// woken, written by the main thread before it wakes them.
+struct HelperRoot {
+  PositionState position;
+  hist_entry history[HIST_STACK];  // up to the root: repetitions, the previous move
   int depth_limit;
-  const EvalCaches* caches;  // the helper's own, sized by the main thread
+  std::int64_t node_budget;  // "go nodes", all threads together; 0 for none
 };
 
 // A helper's count of its search's nodes, for the totals; true once its
@@ -50,11 +49,13 @@ bool publish_helper_nodes(int index, std::int64_t nodes);
 
 // The helpers' side, compiled into their copy of the search.
 namespace helper_copy {
-void helper_search(const HelperTask& task);
-}
+// Helper index (1 .. MAX_THREADS - 1) with its own evaluation caches, sized
+// by the main thread.
+void helper_search(const HelperRoot& root, int index, const EvalCaches& caches);
+}  // namespace helper_copy
 
 PER_THREAD_BEGIN
 // A helper's poll, every 256 nodes: publishes its node count and stops its
-// search once it should end.
+// search once it should end. Defined in the helpers' copy only.
 void helper_poll();
 PER_THREAD_END
