@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "board/attacks.h"
+#include "board/castling.h"
 #include "board/per_thread.h"
 #include "board/position.h"
 
@@ -52,6 +53,63 @@ bool usable_position() {
   return !in_check(xside);
 }
 
+// KQkq, granted only where king and rook stand on their squares of standard chess.
+const char* read_standard_rights(const char* p) {
+  standard_castling();
+  castle = 0;
+  for (; *p && std::strchr("KQkq-", *p); ++p) {
+    const bool white_king_home = piece[60] == KING && color[60] == WHITE;
+    const bool black_king_home = piece[4] == KING && color[4] == BLACK;
+    auto rook_on = [](int sq, int c) { return piece[sq] == ROOK && color[sq] == c; };
+    if (*p == 'K' && white_king_home && rook_on(63, WHITE)) castle |= 1;
+    if (*p == 'Q' && white_king_home && rook_on(56, WHITE)) castle |= 2;
+    if (*p == 'k' && black_king_home && rook_on(7, BLACK)) castle |= 4;
+    if (*p == 'q' && black_king_home && rook_on(0, BLACK)) castle |= 8;
+  }
+  return p;
+}
+
+// The rook a Chess960 castling letter names, -1 when there is none: K/Q (k/q)
+// the outermost rook on that side of the king, a file letter the rook on
+// that file of the back rank. The king must stand on its back rank too.
+int named_rook(char letter, int colour, int* right) {
+  const int back_rank = colour == WHITE ? 56 : 0;
+  const int king = KingLocation(colour);
+  if (king < 0 || row_of(king) != row_of(back_rank)) return -1;
+  auto own_rook = [colour](int sq) { return piece[sq] == ROOK && color[sq] == colour; };
+  const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  int rook = -1;
+  if (upper == 'K') {
+    for (int f = 7; f > file_of(king) && rook < 0; --f)
+      if (own_rook(back_rank + f)) rook = back_rank + f;
+  } else if (upper == 'Q') {
+    for (int f = 0; f < file_of(king) && rook < 0; ++f)
+      if (own_rook(back_rank + f)) rook = back_rank + f;
+  } else if (own_rook(back_rank + upper - 'A')) {
+    rook = back_rank + upper - 'A';
+  }
+  if (rook < 0) return -1;
+  *right = 2 * colour + (file_of(rook) < file_of(king) ? 1 : 0);
+  return rook;
+}
+
+// X-FEN or Shredder-FEN letters; a right named twice keeps its first rook.
+const char* read_chess960_rights(const char* p) {
+  int rook_from[4] = {-1, -1, -1, -1};
+  castle = 0;
+  for (; *p && std::strchr("KQkqABCDEFGHabcdefgh-", *p); ++p) {
+    if (*p == '-') continue;
+    int right = 0;
+    const int rook = named_rook(*p, std::isupper(static_cast<unsigned char>(*p)) ? WHITE : BLACK, &right);
+    if (rook < 0 || (castle & (1 << right))) continue;
+    rook_from[right] = rook;
+    castle |= 1 << right;
+  }
+  const int kings[2] = {wking_loc, bking_loc};
+  set_castling(rook_from, kings);
+  return p;
+}
+
 }  // namespace
 
 bool fen(const char* text) {
@@ -95,16 +153,7 @@ bool fen(const char* text) {
   }
   if (*p) ++p;
 
-  castle = 0;
-  for (; *p && std::strchr("KQkq-", *p); ++p) {
-    const bool white_king_home = piece[60] == KING && color[60] == WHITE;
-    const bool black_king_home = piece[4] == KING && color[4] == BLACK;
-    auto rook_on = [](int sq, int c) { return piece[sq] == ROOK && color[sq] == c; };
-    if (*p == 'K' && white_king_home && rook_on(63, WHITE)) castle |= 1;
-    if (*p == 'Q' && white_king_home && rook_on(56, WHITE)) castle |= 2;
-    if (*p == 'k' && black_king_home && rook_on(7, BLACK)) castle |= 4;
-    if (*p == 'q' && black_king_home && rook_on(0, BLACK)) castle |= 8;
-  }
+  p = chess960 ? read_chess960_rights(p) : read_standard_rights(p);
   if (*p) ++p;
   hash ^= hash_castle[castle];
   phash ^= hash_castle[castle];
@@ -159,8 +208,12 @@ static int write_board_fields(char* out) {
   out[n++] = side == WHITE ? 'w' : 'b';
   out[n++] = ' ';
   if (!castle) out[n++] = '-';
-  for (int i = 0; i < 4; ++i)
-    if (castle & (1 << i)) out[n++] = "KQkq"[i];
+  for (int i = 0; i < 4; ++i) {
+    if (!(castle & (1 << i))) continue;
+    // Chess960 names each right by its rook's file (Shredder-FEN).
+    const char letter = chess960 ? static_cast<char>('A' + file_of(castling_rules[i].rook_from)) : "KQKQ"[i];
+    out[n++] = i < 2 ? letter : static_cast<char>(std::tolower(letter));
+  }
   out[n++] = ' ';
   out[n] = '\0';
   return n;

@@ -1,6 +1,7 @@
 #include "board/makemove.h"
 
 #include "board/attacks.h"
+#include "board/castling.h"
 #include "board/per_thread.h"
 #include "board/position.h"
 #include "search/tt.h"
@@ -11,31 +12,31 @@ PER_THREAD hist_entry hist_dat[HIST_STACK]{};
 
 namespace {
 
-// Castling rights that survive a move from or to each square.
-constexpr int castle_mask[64] = {
-    7,  15, 15, 15, 3,  15, 15, 11, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15,
-    15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15,
-    15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 13, 15, 15, 15, 12, 15, 15, 14,
-};
+// Castling right r may be used now: the king is not in check and every
+// square the king passes or lands on is safe, judged with the castling rook
+// lifted (in Chess960 it may shield the king's path along the back rank).
+bool may_castle(int r, int from, int s) {
+  const CastlingRule& c = castling_rules[r];
+  if (!(castle & (1 << r)) || from != c.king_from || in_check(s) || (Pos[2] & c.must_be_empty)) return false;
+  Pos[2] ^= SquareBB[c.rook_from];
+  bool safe = true;
+  for (u64 walk = c.king_walk; walk && safe;) safe = !attackBB(pop_lsb(&walk), s ^ 1);
+  Pos[2] ^= SquareBB[c.rook_from];
+  return safe;
+}
 
-struct CastleRule {
-  int king_to;
-  u64 must_be_empty;
-  int crossed[2];  // squares the other side must not attack
-  int rook_from, rook_to;
-};
+// Both pieces are lifted before either is put down: in Chess960 either may
+// stand on the other's target, or the king already on its own.
+void castle_pieces(int s, int king_from, int king_to, int rook_from, int rook_to) {
+  piece_remove(KING, s, king_from);
+  piece_remove(ROOK, s, rook_from);
+  piece_add(KING, s, king_to);
+  piece_add(ROOK, s, rook_to);
+}
 
-// Index by the king's target: g1, c1, g8, c8.
-const CastleRule* castle_rule(int king_to) {
-  static const CastleRule rules[4] = {
-      {62, square_bit(61) | square_bit(62), {61, 62}, 63, 61},
-      {58, square_bit(57) | square_bit(58) | square_bit(59), {58, 59}, 56, 59},
-      {6, square_bit(5) | square_bit(6), {5, 6}, 7, 5},
-      {2, square_bit(1) | square_bit(2) | square_bit(3), {2, 3}, 0, 3},
-  };
-  for (const CastleRule& r : rules)
-    if (r.king_to == king_to) return &r;
-  return nullptr;
+u64 castling_keys(const CastlingRule& c, int s) {
+  return hash_piece[s][KING][c.king_from] ^ hash_piece[s][KING][c.king_to] ^ hash_piece[s][ROOK][c.rook_from] ^
+         hash_piece[s][ROOK][c.rook_to];
 }
 
 // The square a pawn of side s passes over on its way to `to` (engine squares
@@ -83,7 +84,8 @@ inline void clear_ep() {
 template <bool Prefetch>
 bool make(move_bytes m) {
   const int from = m.from, to = m.to, s = side;
-  const int k = piece[from], v = piece[to];
+  const int k = piece[from];
+  int v = piece[to];
   hist_entry& h = hist_dat[hply];
 
   // A pinned piece may only move along the pin line.
@@ -97,14 +99,12 @@ bool make(move_bytes m) {
   ++ply;
 
   if (m.bits & MF_CASTLE) {
-    const CastleRule* r = castle_rule(to);
-    if (!r || in_check(s) || (Pos[2] & r->must_be_empty) || attackBB(r->crossed[0], xside) ||
-        attackBB(r->crossed[1], xside)) {
+    if (!may_castle(castling_right(s, to), from, s)) {
       --hply;
       --ply;
       return false;
     }
-    piece_move_hash(ROOK, s, r->rook_from, r->rook_to);
+    h.capture = v = EMPTY;  // the target may hold the castling rook or the king itself
   }
 
   const int new_castle = castle & castle_mask[from] & castle_mask[to];
@@ -127,11 +127,17 @@ bool make(move_bytes m) {
     add_material(v, s ^ 1, -1);
   }
 
-  if (m.bits & MF_PROMOTE) {
-    piece_add_hash(m.promote, s, to);
-    piece_remove_hash(PAWN, s, from);
-    add_material(PAWN, s, -1);
-    add_material(m.promote, s, 1);
+  if (m.bits & (MF_PROMOTE | MF_CASTLE)) {
+    if (m.bits & MF_PROMOTE) {
+      piece_add_hash(m.promote, s, to);
+      piece_remove_hash(PAWN, s, from);
+      add_material(PAWN, s, -1);
+      add_material(m.promote, s, 1);
+    } else {
+      const CastlingRule& c = castling_rules[castling_right(s, to)];
+      castle_pieces(s, c.king_from, c.king_to, c.rook_from, c.rook_to);
+      hash ^= castling_keys(c, s);
+    }
   } else {
     piece_move_hash(k, s, from, to);
   }
@@ -163,12 +169,13 @@ u64 key_after(move_bytes m) {
   const int k = piece[from];
   u64 key = hash ^ hash_side ^ hash_piece[s][k][from];
   key ^= hash_piece[s][m.bits & MF_PROMOTE ? m.promote : k][to];
-  if (piece[to] != EMPTY) key ^= hash_piece[s ^ 1][piece[to]][to];
-  if (m.bits & MF_EP) key ^= hash_piece[s ^ 1][PAWN][square_behind(to, s)];
   if (m.bits & MF_CASTLE) {
-    if (const CastleRule* r = castle_rule(to))
-      key ^= hash_piece[s][ROOK][r->rook_from] ^ hash_piece[s][ROOK][r->rook_to];
+    const CastlingRule& c = castling_rules[castling_right(s, to)];
+    key ^= hash_piece[s][ROOK][c.rook_from] ^ hash_piece[s][ROOK][c.rook_to];
+  } else if (piece[to] != EMPTY) {
+    key ^= hash_piece[s ^ 1][piece[to]][to];
   }
+  if (m.bits & MF_EP) key ^= hash_piece[s ^ 1][PAWN][square_behind(to, s)];
   const int new_castle = castle & castle_mask[from] & castle_mask[to];
   if (new_castle != castle) key ^= hash_castle[castle] ^ hash_castle[new_castle];
   if (ep != -1) key ^= hash_ep[ep];
@@ -185,11 +192,16 @@ void takeback() {
   const int s = side;
   restore_state(h);
 
-  if (m.bits & MF_PROMOTE) {
-    piece_remove(m.promote, s, m.to);
-    piece_add(PAWN, s, m.from);
-    add_material(PAWN, s, 1);
-    add_material(m.promote, s, -1);
+  if (m.bits & (MF_PROMOTE | MF_CASTLE)) {
+    if (m.bits & MF_PROMOTE) {
+      piece_remove(m.promote, s, m.to);
+      piece_add(PAWN, s, m.from);
+      add_material(PAWN, s, 1);
+      add_material(m.promote, s, -1);
+    } else {
+      const CastlingRule& c = castling_rules[castling_right(s, m.to)];
+      castle_pieces(s, c.king_to, c.king_from, c.rook_to, c.rook_from);
+    }
   } else {
     piece_move(piece[m.to], s, m.to, m.from);
   }
@@ -197,11 +209,6 @@ void takeback() {
   if (h.capture != EMPTY) {
     piece_add(h.capture, s ^ 1, m.to);
     add_material(h.capture, s ^ 1, 1);
-  }
-
-  if (m.bits & MF_CASTLE) {
-    const CastleRule* r = castle_rule(m.to);
-    piece_move(ROOK, s, r->rook_to, r->rook_from);
   }
 
   if (m.bits & MF_EP) {

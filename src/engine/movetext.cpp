@@ -1,6 +1,8 @@
-// Coordinate move texts ("e2e4", "e7e8q") to and from the root move list.
+// Coordinate move texts ("e2e4", "e7e8q", Chess960 castling "e1h1") to and
+// from the root move list.
 #include <cstdint>
 
+#include "board/castling.h"
 #include "engine/uci.h"
 #include "movegen/movestack.h"
 
@@ -8,6 +10,13 @@ namespace {
 
 bool is_file(char c) { return c >= 'a' && c <= 'h'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Where the text of a move says it goes: in Chess960 castling is written as
+// the king taking its own rook.
+int text_target(const move_bytes& m) {
+  if (!chess960 || !(m.bits & MF_CASTLE)) return m.to;
+  return castling_rules[castling_right(row_of(m.from) == 7 ? WHITE : BLACK, m.to)].rook_from;
+}
 
 }  // namespace
 
@@ -18,7 +27,7 @@ int parse_move(const char* text) {
   const int to = (text[2] - 'a') + ('8' - text[3]) * 8;
   for (int i = 0; i < first_move[1]; ++i) {
     const move_bytes& m = gen_dat[i].m.b;
-    if (m.from != from || m.to != to) continue;
+    if (m.from != from || text_target(m) != to) continue;
     if (!(m.bits & MF_PROMOTE)) return i;
     // The four promotions of one pawn move stand together: knight, bishop, rook, queen.
     switch (text[4]) {
@@ -38,8 +47,9 @@ char* move_str(move_bytes m) {
   static char text[6];
   text[0] = static_cast<char>('a' + m.from % 8);
   text[1] = static_cast<char>('8' - m.from / 8);
-  text[2] = static_cast<char>('a' + m.to % 8);
-  text[3] = static_cast<char>('8' - m.to / 8);
+  const int to = text_target(m);
+  text[2] = static_cast<char>('a' + to % 8);
+  text[3] = static_cast<char>('8' - to / 8);
   text[4] = '\0';
   if (m.bits & MF_PROMOTE) {
     text[4] = m.promote == 1 ? 'n' : m.promote == 2 ? 'b' : m.promote == 3 ? 'r' : 'q';

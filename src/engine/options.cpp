@@ -52,6 +52,7 @@ OptionRow Option[] = {
     {"UCI_AnalyseMode", true, "false", "check", "", {}},
     {"ClearHash", true, "true", "button", nullptr, {}},
     {"Threads", true, "1", "spin", "min 1 max 256", {}},
+    {"UCI_Chess960", true, "false", "check", "", {}},
     {nullptr, false, nullptr, nullptr, nullptr, {}},
 };
 

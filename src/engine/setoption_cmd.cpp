@@ -1,6 +1,7 @@
 // The "setoption" command: store the text in the option table, then apply it.
 #include <cstring>
 
+#include "board/castling.h"
 #include "engine/commands.h"
 #include "engine/log.h"
 #include "engine/options.h"
@@ -71,6 +72,8 @@ void apply_option(const char* name) {
     si.ponder_enabled = OptionGetBool("Ponder");
   } else if (is("Threads")) {
     set_thread_count(clamp(OptionGetInt("Threads"), 1, MAX_THREADS));
+  } else if (is("UCI_Chess960")) {
+    chess960 = OptionGetBool("UCI_Chess960");
   }
   for (const ClampedOption& o : clamped_options)
     if (is(o.name)) OptionUci.*o.field = clamp(OptionGetInt(o.name), o.lo, o.hi);

@@ -1,6 +1,7 @@
 #include "movegen/gen.h"
 
 #include "board/attacks.h"
+#include "board/castling.h"
 #include "board/per_thread.h"
 #include "movegen/gen_parts.h"
 
@@ -53,17 +54,12 @@ void push_en_passant(PushFn push) {
 }
 
 void gen_castling() {
-  struct Castling {
-    int right, king_from, king_to;
-    u64 between;  // must be empty
-  };
-  static const Castling options[2][2] = {
-      {{1, 60, 62, square_bit(61) | square_bit(62)}, {2, 60, 58, square_bit(57) | square_bit(58) | square_bit(59)}},
-      {{4, 4, 6, square_bit(5) | square_bit(6)}, {8, 4, 2, square_bit(1) | square_bit(2) | square_bit(3)}},
-  };
-  for (const Castling& c : options[side])
-    if ((castle & c.right) && !(Pos[2] & c.between) && distance(KingLocation(xside), c.king_to) >= 2)
-      gen_push(c.king_from, c.king_to, MF_CASTLE);
+  const u64 enemy_king_zone = PseudoAttacks[KING][KingLocation(xside)];
+  for (int r = 2 * side; r < 2 * side + 2; ++r) {
+    const CastlingRule& c = castling_rules[r];
+    if ((castle & (1 << r)) && !(Pos[2] & c.must_be_empty) && !(c.king_walk & enemy_king_zone))
+      gen_push_castling(c.king_from, c.king_to);
+  }
 }
 
 void gen() {

@@ -8,7 +8,7 @@ struct move_bytes {
   std::uint8_t from;     // origin square
   std::uint8_t to;       // destination square
   std::uint8_t moved;    // kind of the moving piece
-  std::uint8_t promote;  // kind promoted to, EMPTY otherwise
+  std::uint8_t promote;  // kind promoted to; KING for castling; EMPTY otherwise
   std::uint8_t bits;     // MF_ flags
 };
 

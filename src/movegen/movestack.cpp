@@ -61,11 +61,18 @@ void gen_push(int from, int to, int bits) {
     g.score = k;
   } else if (hply >= 1 && g.m.u == counterMove[hist_dat[hply - 1].m.b.from][hist_dat[hply - 1].m.b.to].m.u) {
     g.score = COUNTER_MOVE_SCORE;
-  } else if (bits & MF_CASTLE) {
-    g.score = CASTLING_SCORE;
   } else {
     g.score = history_of(g.m);
   }
+}
+
+// Castling is never a killer, a counter move or a capture. Its promotion
+// field holds KING, so that it never equals the plain king step to the same
+// square that Chess960 can also allow.
+void gen_push_castling(int king_from, int king_to) {
+  gen_entry& g = push_entry(king_from, king_to, MF_CASTLE);
+  g.m.b.promote = KING;
+  g.score = CASTLING_SCORE;
 }
 
 void gen_push_hash(int from, int to, int bits) {

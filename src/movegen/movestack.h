@@ -56,6 +56,7 @@ void gen_push_hash(int from, int to, int bits);     // the hash move
 void gen_push_dcc(int from, int to, int bits);      // a quiet move uncovering a check
 void gen_push_qsearch(int from, int to, int bits);  // captures ranked without exchange evaluation
 void gen_push_king_evade(int from, int to, int bits);
+void gen_push_castling(int king_from, int king_to);
 void gen_promote(int from, int to, int bits, MoveType type);
 void gen_promote_qsearch(int from, int to, int bits);  // queen only
 gen_entry& push_entry(int from, int to, int bits);     // appends the bare move

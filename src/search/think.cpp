@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "board/attacks.h"
+#include "board/castling.h"
 #include "board/fen.h"
 #include "board/makemove.h"
 #include "board/per_thread.h"
@@ -88,6 +89,10 @@ std::int64_t nps(std::int64_t nodes, std::int64_t ms) { return nodes * 1000 / (m
 // The book move, when the book has one for this position: made the whole line.
 bool play_book_move() {
   if (!OptionGetBool("OwnBook") || hply > 70 || out_of_book > 2 || si.infinite || si.ponder || si.bench) return false;
+  if (chess960) {  // the book's keys describe standard chess only
+    SendInfo("info string opening book not used in Chess960");
+    return false;
+  }
   char fen_text[256] = {};
   get_fen(fen_text);
   char text[6] = {};

@@ -69,4 +69,15 @@ TEST_F(BookDialogue, NotAskedAfterThreeSearchesWithoutABookMove) {
   EXPECT_TRUE(from_book("position startpos"));
 }
 
+// The book's keys describe standard chess: with UCI_Chess960 on the engine
+// says so and searches.
+TEST_F(BookDialogue, SilentInChess960) {
+  ask("setoption name UCI_Chess960 value true");
+  const Lines lines = search("position startpos", kShortSearch);
+  EXPECT_EQ(lines.at(0), "info string opening book not used in Chess960");
+  EXPECT_TRUE(!any_starts(lines, "info string book move") && any_starts(lines, "info depth 1 ")) << joined(lines);
+  ask("setoption name UCI_Chess960 value false");
+  EXPECT_TRUE(from_book("position startpos"));
+}
+
 }  // namespace

@@ -10,7 +10,7 @@ using UciProtocol = EngineTest;
 
 // The declaration lines in the order a GUI shows them; the hidden tuning
 // options (DoubledPawnPenalty, the razor and futility margins) are absent.
-// Threads comes after the options of the one-thread engine.
+// Threads and UCI_Chess960 come after the options of the one-thread engine.
 const Lines kOptionLines = {
     "option name Hash type spin default 128 min 8 max 2048",
     "option name EvalHash type spin default 32 min 4 max 32",
@@ -51,6 +51,7 @@ const Lines kOptionLines = {
     "option name UCI_AnalyseMode type check default false",
     "option name ClearHash type button",
     "option name Threads type spin default 1 min 1 max 256",
+    "option name UCI_Chess960 type check default false",
 };
 
 TEST_F(UciProtocol, UciListsEveryOptionInOrderWithItsValueAsSent) {
@@ -73,7 +74,8 @@ TEST_F(UciProtocol, UciListsEveryOptionInOrderWithItsValueAsSent) {
                         "setoption value 64 name Hash", "setoption name  Hash value 64", "setoption name ClearHash",
                         // Out of range or no number: clamped to 1 .. 256.
                         "setoption name Threads value 100000", "setoption name Threads value -5",
-                        "setoption name Threads value 0", "setoption name threads value many"})),
+                        "setoption name Threads value 0", "setoption name threads value many",
+                        "setoption name uci_chess960 value true"})),
             Lines{});
   const auto option = expected.begin() + 2;  // after the two id lines
   option[0] = "option name Hash type spin default 0 min 8 max 2048";
@@ -82,6 +84,7 @@ TEST_F(UciProtocol, UciListsEveryOptionInOrderWithItsValueAsSent) {
   option[8] = "option name BookFilename type string default my book.bin";
   option[9] = "option name BookMoveSelect type combo default Random var BestWeight var BestScore var Random";
   option[38] = "option name Threads type spin default many min 1 max 256";
+  option[39] = "option name UCI_Chess960 type check default true";
   send("uci");
   EXPECT_EQ(read_until(starts("uciok")), expected);
 }

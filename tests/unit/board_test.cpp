@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <random>
 #include <string>
 
@@ -94,16 +95,8 @@ void expect_consistent(int loaded_castle, const std::string& where) {
 // Every generated move is made and taken back (or refused) from each
 // position of random games; a null move too when not in check. The key
 // foretold before a move is the key it makes.
-TEST(MakeMove, RandomGamesKeepStateExact) {
-  unsigned seed = 1;
-  for (const char* start :
-       {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
-        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
-        "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 1", "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
-        "r3k3/8/8/8/8/8/8/R3K3 w KQkq - 0 1",  // castling rights the board cannot have
-        "r3k2r/8/8/8/8/8/8/R2K3R w KQkq - 0 1",
-        "k7/4P3/8/8/8/NNNNNNNN/8/4K3 w - - 0 1"}) {  // a ninth knight: the next row of the material-key table
+void play_random_games(std::initializer_list<const char*> starts, unsigned seed) {
+  for (const char* start : starts) {
     std::mt19937 rng(seed);
     for (int g = 0; g < 4; ++g) {
       set_position(start, seed + g);
@@ -118,7 +111,7 @@ TEST(MakeMove, RandomGamesKeepStateExact) {
             ASSERT_TRUE(hply == before.hply + 1 && ply == before.ply + 1);
             ASSERT_EQ(hash, foretold) << board_fen() << " after " << move_text(e.m);
             expect_consistent(loaded_castle, board_fen() + " after " + move_text(e.m));
-            if (HasFatalFailure()) return;
+            if (::testing::Test::HasFatalFailure()) return;
             takeback();
           }
           ASSERT_TRUE(save_position() == before) << board_fen() << " " << move_text(e.m);
@@ -135,6 +128,29 @@ TEST(MakeMove, RandomGamesKeepStateExact) {
     }
     ++seed;
   }
+}
+
+TEST(MakeMove, RandomGamesKeepStateExact) {
+  play_random_games(
+      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+       "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+       "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+       "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 1", "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
+       "r3k3/8/8/8/8/8/8/R3K3 w KQkq - 0 1",  // castling rights the board cannot have
+       "r3k2r/8/8/8/8/8/8/R2K3R w KQkq - 0 1",
+       "k7/4P3/8/8/8/NNNNNNNN/8/4K3 w - - 0 1"},  // a ninth knight: the next row of the material-key table
+      1);
+}
+
+// Castling with the king or the rook already on its target, or the two
+// swapping squares, on both wings and for both colours.
+TEST(MakeMove, Chess960RandomGamesKeepStateExact) {
+  Chess960Mode chess960_mode;
+  play_random_games(
+      {"r5kr/pppppppp/8/8/8/8/PPPPPPPP/R5KR w HAha - 0 1", "r1k4r/pppppppp/8/8/8/8/PPPPPPPP/R1K4R b HAha - 0 1",
+       "1r3kr1/pppppppp/8/8/8/8/PPPPPPP1/RR3KR1 w GBgb - 0 1", "2rk3r/pppppppp/8/8/8/8/PPPPPPPP/2RK3R w HChc - 0 1",
+       "rk5r/8/8/8/8/8/8/RK5R w HAha - 0 1", "1r4kr/p6p/8/8/8/8/P6P/1R4KR b HBhb - 0 1"},
+      100);
 }
 
 }  // namespace

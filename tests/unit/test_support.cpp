@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
+#include "board/castling.h"
 #include "board/fen.h"
 #include "board/makemove.h"
 #include "board/position.h"
 #include "engine/startup.h"
+#include "engine/uci.h"
 #include "movegen/gen.h"
 #include "movegen/movestack.h"
 #include "search/ordering.h"
@@ -69,6 +73,14 @@ const char* const kCorpus[] = {
     "8/1p3pk1/p5p1/P2p3p/3P3P/6P1/1P3PK1/8 w - - 0 1",
     "3r4/8/4k3/8/8/3KB3/8/4R3 w - - 0 1",
     "r3k2r/pp3ppp/2n1bn2/2bpp3/4P3/2NB1N2/PPP2PPP/R1B1K2R w KQkq - 0 1",
+};
+
+// Played with UCI_Chess960 on.
+const char* const kChess960Corpus[] = {
+    "qbbrnnkr/pppppppp/8/8/8/8/PPPPPPPP/QBBRNNKR w HDhd - 0 1",
+    "rkrbbqnn/pppppppp/8/8/8/8/PPPPPPPP/RKRBBQNN w CAca - 0 1",
+    "bbqnnrkr/pppppppp/8/8/8/8/PPPPPPPP/BBQNNRKR w HFhf - 0 1",
+    "1rk2r2/pppppppp/8/8/8/8/PPPPPPPP/R4K1R b HAfb - 0 1",
 };
 
 }  // namespace
@@ -133,12 +145,18 @@ u64 walk_attacks(int kind, int s, u64 occ, int pawn_color) {
 int for_each_corpus_position(const std::function<void()>& visit) {
   std::mt19937 rng(20240601);
   int visited = 0;
-  for (const char* start : kCorpus)
+  auto play_games = [&](const char* start) {
     for (int game = 0; game < 3; ++game) {
       set_position(start);
       if (game == 0) visit(), ++visited;
       for (int p = 0; p < 50 && play_random_move(rng); ++p) visit(), ++visited;
     }
+  };
+  for (const char* start : kCorpus) play_games(start);
+  {
+    Chess960Mode chess960_mode;
+    for (const char* start : kChess960Corpus) play_games(start);
+  }
   set_position(spos);
   return visited;
 }
@@ -150,9 +168,29 @@ std::string board_fen() {
 }
 
 std::string move_text(const move& m) {
+  if (m.b.bits & MF_CASTLE) return move_str(m.b);
   std::string s = std::string(square_name[m.b.from]) + square_name[m.b.to];
-  if (m.b.promote != EMPTY) s += "pnbrqk"[m.b.promote];
+  if (m.b.bits & MF_PROMOTE) s += "pnbrq"[m.b.promote];
   return s;
+}
+
+std::string mirrored(const std::string& fen) {
+  std::istringstream in(fen);
+  std::string board, to_move, rights = "-", passed = "-", clock = "0", number = "1", row;
+  in >> board >> to_move >> rights >> passed >> clock >> number;
+  auto swap_case = [](std::string text) {
+    for (char& c : text)
+      c = static_cast<char>(std::isupper(static_cast<unsigned char>(c)) ? std::tolower(c) : std::toupper(c));
+    return text;
+  };
+  std::vector<std::string> rows;
+  std::istringstream board_rows(board);
+  while (std::getline(board_rows, row, '/')) rows.insert(rows.begin(), swap_case(row));
+  std::string result;
+  for (const std::string& r : rows) result += (result.empty() ? "" : "/") + r;
+  if (passed.size() == 2) passed[1] = static_cast<char>('1' + '8' - passed[1]);
+  result += to_move == "w" ? " b " : " w ";
+  return result + swap_case(rights) + " " + passed + " " + clock + " " + number;
 }
 
 void reset_ordering_tables() {
@@ -167,3 +205,9 @@ PerftMode::PerftMode() {
   gDoPerft = true;
 }
 PerftMode::~PerftMode() { gDoPerft = false; }
+
+Chess960Mode::Chess960Mode() {
+  engine_setup();
+  chess960 = true;
+}
+Chess960Mode::~Chess960Mode() { chess960 = false; }

@@ -46,7 +46,7 @@ int for_each_corpus_position(const std::function<void()>& visit);
 
 std::string board_fen();  // for failure messages
 
-std::string move_text(const move& m);  // "e7e8q"
+std::string move_text(const move& m);  // "e7e8q"; castling as the engine writes it
 
 // Killers, counter moves and history as at the start of a search.
 void reset_ordering_tables();
@@ -56,3 +56,14 @@ struct PerftMode {
   PerftMode();
   ~PerftMode();
 };
+
+// UCI_Chess960 on for the scope: X-FEN and Shredder-FEN castling letters, and
+// castling written as the king taking its own rook.
+struct Chess960Mode {
+  Chess960Mode();
+  ~Chess960Mode();
+};
+
+// The colour mirror of a FEN: ranks reversed, colours and the side to move
+// swapped, castling letters and the en-passant square mirrored too.
+std::string mirrored(const std::string& fen);

@@ -1,0 +1,178 @@
+// Chess960: perft against counts from an independent generator, the castling
+// moves of hand-made cases, mirrored positions and the castling field.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "board/castling.h"
+#include "board/position.h"
+#include "engine/diagnostics.h"
+#include "movegen/gen.h"
+#include "test_support.h"
+
+namespace {
+
+// Start positions, positions after random moves from them, and hand-made
+// cases with the castling moves they allow ("" none).
+const struct {
+  const char* fen;
+  std::vector<double> nodes;
+  const char* castling;
+} kPositions[] = {
+    {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w HAha - 0 1", {20, 400, 8902, 197281}, nullptr},
+    {"rq2kbnr/ppp1pppp/2n5/3p1b2/2B5/2N1PN2/PPPP1PPP/R1BQK2R w HAha - 3 5", {36, 1160, 40775, 1283306}, nullptr},
+    {"rnb1kb1r/1pqp1ppN/2p1p3/p7/6n1/1P6/P1PPPPBP/RNBQK2R w HAha - 0 9", {30, 1052, 31233, 1123923}, nullptr},
+    {"qbbrnnkr/pppppppp/8/8/8/8/PPPPPPPP/QBBRNNKR w HDhd - 0 1", {20, 400, 9024, 201145}, nullptr},
+    {"1bbrn1kr/p1pp2pp/1p4n1/4pp2/4q2P/1P1NN3/P1PPPPP1/QBBR1RK1 b hd - 1 8", {36, 1032, 36835, 1090729}, nullptr},
+    {"3r2kr/p1b1pppp/b1q1nn2/1pp3N1/P7/4N3/1PPPPPPP/1BBR2KR w HDhd - 2 9", {30, 1487, 43028}, nullptr},
+    {"rkrbbqnn/pppppppp/8/8/8/8/PPPPPPPP/RKRBBQNN w CAca - 0 1", {19, 361, 7718, 164609}, nullptr},
+    {"rk2b1nn/ppr1ppqp/2p5/3p2p1/Bb1P2P1/2P4N/PP2PP1P/RKR1Q2N b CAa - 1 8", {30, 709, 22125, 567013}, nullptr},
+    {"rk2b2q/pp1pppp1/1br3nn/2p4p/2P3P1/1P4NN/P1RPPPQP/RK1BB3 b Aa - 4 8", {31, 962, 29662, 947774}, nullptr},
+    {"nrkrbbqn/pppppppp/8/8/8/8/PPPPPPPP/NRKRBBQN w DBdb - 0 1", {18, 324, 6674, 136846}, nullptr},
+    {"1rkr1b2/Qpp1pn1p/1n1p2p1/1b1q1p2/5P2/1N1P4/PPPBPNPP/1RK1RB2 w Bdb - 7 8", {36, 1332, 47591, 1762580}, nullptr},
+    {"nrk1rbqn/p1p1pp1p/3p4/1p4p1/3P2P1/1N1R3B/PPPBPP1P/1RK3Qb w Bb - 0 7", {34, 1020, 34728, 1054031}, nullptr},
+    {"bbqnnrkr/pppppppp/8/8/8/8/PPPPPPPP/BBQNNRKR w HFhf - 0 1", {20, 400, 9006, 201143}, nullptr},
+    {"bbq2rkr/pppppppp/5n2/6n1/8/3NN3/PPPPPPPP/BBQR2KR w Hhf - 6 4", {26, 673, 17172, 466775}, nullptr},
+    {"bbq1r1kr/ppppppp1/2n2n1p/8/8/P1NNP3/1PPP1PPP/BB2QRKR b HFh - 7 7", {28, 727, 20747, 560767}, nullptr},
+    {"rbbqnkrn/pppppppp/8/8/8/8/PPPPPPPP/RBBQNKRN w GAga - 0 1", {20, 400, 9016, 202437}, nullptr},
+    {"rbbq1kr1/ppppp1pp/3n2n1/5p2/5P2/4PNN1/PPPP2PP/RBB1QKR1 w GAga - 4 6", {27, 647, 18447, 466316}, nullptr},
+    {"rbb1nkr1/pp1p1ppB/2p1p1n1/8/2P4q/5N2/PP1PPPPP/R1B1QKRN w GAga - 0 5", {22, 868, 20930, 771236}, nullptr},
+    {"nqrkbbrn/pppppppp/8/8/8/8/PPPPPPPP/NQRKBBRN w GCgc - 0 1", {19, 361, 7729, 164721}, nullptr},
+    {"1qrk2rn/ppp1ppbp/1n4p1/3p4/b3N2B/PN3P2/1PPPP1PP/1QRK1BR1 b GCgc - 0 6", {33, 1010, 32076, 957750}, nullptr},
+    {"1qrkbbr1/ppp1pppp/1n4n1/3p4/P5P1/1P1P4/2P1PP1P/NQRKBBRN b GCgc - 0 4", {27, 674, 19041, 497695}, nullptr},
+    {"brnnkbrq/pppppppp/8/8/8/8/PPPPPPPP/BRNNKBRQ w GBgb - 0 1", {20, 400, 8958, 199790}, nullptr},
+    {"b1kr1Brq/1ppp1ppp/p1n1p3/8/NP6/1N6/P1PnPPPP/1R2KBRQ w GB - 0 8", {33, 920, 29205, 821102}, nullptr},
+    {"br2kbrq/pp2p1pp/1nn5/1Npp1p2/7P/P1N5/1PPPPPPQ/BR2KBR1 w GBgb - 0 8", {34, 812, 28049, 677480}, nullptr},
+    {"rknnbbqr/pppppppp/8/8/8/8/PPPPPPPP/RKNNBBQR w HAha - 0 1", {20, 400, 8992, 200559}, nullptr},
+    {"rk3bqr/pppbppp1/4n2p/P2p1n2/1B1P4/1N6/1PP1PPPP/RK1N1BQR b HAha - 3 7", {28, 781, 22379, 629948}, nullptr},
+    {"rk2b1qr/pp1pppbp/3nn3/2p3p1/5BN1/1N3P2/PPPPP1PP/RK3BQR b HAha - 3 6", {26, 791, 21064, 658963}, nullptr},
+    {"qnrbkrbn/pppppppp/8/8/8/8/PPPPPPPP/QNRBKRBN w FCfc - 0 1", {19, 361, 7712, 163856}, nullptr},
+    {"q1r1krb1/pp2pppp/8/b1pp4/1n2Nn2/2N5/PPPPPPPP/1QRBKRB1 b FCfc - 3 8", {37, 671, 22216, 449848}, nullptr},
+    {"q1r1krb1/ppp1bppp/4p1n1/2np4/8/P2P1P2/QPPNPRPP/2RBK1BN b Cfc - 6 7", {32, 864, 28532, 766678}, nullptr},
+    {"bqnrkrnb/pppppppp/8/8/8/8/PPPPPPPP/BQNRKRNB w FDfd - 0 1", {20, 400, 8994, 201197}, nullptr},
+    {"bq1rkr1b/pppppppp/5n2/7N/8/1Nn5/PPPPPPPP/BQ1RKR1B w FDfd - 8 5", {26, 731, 19367, 541181}, nullptr},
+    {"bqnrkr1b/ppp1pppp/5n2/3p4/8/1P2P2N/P1PP1PPP/BQ1RKR1B w FDfd - 1 7", {27, 670, 19008, 493345}, nullptr},
+    {"nrbkqbrn/pppppppp/8/8/8/8/PPPPPPPP/NRBKQBRN w GBgb - 0 1", {18, 324, 6680, 136992}, nullptr},
+    {"r1bkqbr1/pp1ppppp/7B/2p5/7n/1NP2PN1/PPP1PQPP/1R1K1BR1 w GBg - 0 8", {34, 712, 24370, 547143}, nullptr},
+    {"nr1k1br1/p1ppqppp/bp4n1/4p3/1P6/BN6/P1PPPPPP/1R1KQBRN w GBgb - 10 9", {26, 856, 21897, 741793}, nullptr},
+    // king already on g1: castling moves only the rook
+    {"r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R5KR w Hha - 0 1", {23, 575, 13131, 319417}, "g1h1"},
+    // king already on c1: queen side moves only the rook, king side the king four squares
+    {"r3k2r/pppppppp/8/8/8/8/PPPPPPPP/R1K4R w HAha - 0 1", {25, 625, 15156, 368690}, "c1a1 c1h1"},
+    // king and rook swap squares (f1g1); the queen-side right names the inner rook b1
+    {"1r3kr1/pppppppp/8/8/8/8/PPPPPPP1/RR3KR1 w GBgb - 0 1", {21, 504, 10803, 253864}, "f1b1 f1g1"},
+    // king and rook swap squares on the queen side
+    {"2rk3r/pppppppp/8/8/8/8/PPPPPPPP/2RK3R w HChc - 0 1", {24, 576, 13566, 319462}, "d1c1 d1h1"},
+    // the castling rook shields the king's target c1 from the rook on a1
+    {"4k3/3p4/8/8/8/8/3PPP2/rR1K4 w B - 0 1", {11, 147, 2161, 34108, 582648}, ""},
+    // the castling rook shields the king, already on c1, from the queen on a1
+    {"4k3/4p3/8/8/8/8/1PPPP3/qRK5 w B - 0 1", {10, 153, 1489, 28788, 319224}, ""},
+    // the same shield: illegal on the queen side, legal on the king side, where b1 keeps blocking
+    {"4k3/3p4/8/8/8/8/2PPPP2/rR1K3R w HB - 0 1", {23, 301, 7401, 113044}, "d1h1"},
+    // the enemy king guards squares the king crosses
+    {"8/8/6p1/8/8/8/PP1k4/1K5R w H - 0 1", {17, 80, 1444, 8692, 159541, 1012232}, ""},
+    // an attacked square that only the rook crosses
+    {"4k3/4p3/8/8/4b3/8/5PPP/R4K2 w A - 0 1", {21, 359, 6735, 101185, 1923068}, "f1a1"},
+    // in check, with both rights
+    {"r2k3r/4pp2/8/8/b7/8/4PPP1/R2K3R w HAha - 0 1", {4, 122, 3288, 94172}, ""},
+    // Black: the rook already on f8, the king already on c8
+    {"1rk2r2/pppppppp/8/8/8/8/PPPPPPPP/R4K1R b HAfb - 0 1", {24, 600, 14056, 341368}, "c8b8 c8f8"},
+    // rook targets taken: a knight on d1, a bishop on f8 (the black king stays on g8)
+    {"5bkr/pppppppp/8/8/8/8/PPPPPPPP/RK1N4 w Ah - 0 1", {19, 304, 5798, 95265, 1844575}, ""},
+};
+
+TEST(Chess960, PerftMatchesReferenceCounts) {
+  const char* deep = std::getenv("CORVANTIS_DEEP_PERFT");
+  const double limit = deep && std::strcmp(deep, "1") == 0 ? 1e12 : 1e6;
+  Chess960Mode chess960_mode;
+  PerftMode perft_mode;
+  for (const auto& c : kPositions) {
+    set_position(c.fen);
+    const u64 key = hash;
+    for (int d = 1; d <= static_cast<int>(c.nodes.size()) && c.nodes[d - 1] <= limit; ++d)
+      EXPECT_EQ(perft(d), c.nodes[d - 1]) << c.fen << " depth " << d;
+    EXPECT_TRUE(hash == key && hply == 0) << c.fen;
+  }
+}
+
+std::vector<move> legal_moves() {
+  gen();
+  return legal_level_moves();
+}
+
+TEST(Chess960, CastlingMovesOfEachCase) {
+  Chess960Mode chess960_mode;
+  for (const auto& c : kPositions) {
+    if (!c.castling) continue;
+    set_position(c.fen);
+    std::vector<std::string> texts;
+    for (const move& m : legal_moves())
+      if (m.b.bits & MF_CASTLE) texts.push_back(move_text(m));
+    std::sort(texts.begin(), texts.end());
+    std::string castling;
+    for (const std::string& t : texts) castling += (castling.empty() ? "" : " ") + t;
+    EXPECT_EQ(castling, c.castling) << c.fen;
+  }
+}
+
+// Squares and flags of the legal moves, the colour mirror's mapped back.
+std::vector<std::uint32_t> legal_move_keys(bool mirror) {
+  std::vector<std::uint32_t> keys;
+  for (const move& m : legal_moves()) {
+    const int from = mirror ? m.b.from ^ 56 : m.b.from, to = mirror ? m.b.to ^ 56 : m.b.to;
+    keys.push_back(static_cast<std::uint32_t>(from | to << 8 | m.b.promote << 16 | m.b.bits << 24));
+  }
+  std::sort(keys.begin(), keys.end());
+  return keys;
+}
+
+TEST(Chess960, MirroredPositionsMirrorTheirMoves) {
+  Chess960Mode chess960_mode;
+  for (const auto& c : kPositions) {
+    set_position(c.fen);
+    const std::vector<std::uint32_t> moves = legal_move_keys(false);
+    set_position(mirrored(c.fen).c_str());
+    EXPECT_EQ(legal_move_keys(true), moves) << c.fen;
+  }
+}
+
+std::string castling_field() {
+  const std::string fen = board_fen();
+  const std::size_t start = fen.find(' ', fen.find(' ') + 1) + 1;
+  return fen.substr(start, fen.find(' ', start) - start);
+}
+
+// X-FEN letters name the outermost rook, file letters any rook of the back
+// rank; a right without its rook or king, or named twice, is dropped.
+TEST(Chess960, CastlingFieldReadAndWritten) {
+  const struct {
+    const char* fen;
+    const char* standard;  // the field with the option off
+    const char* chess960;
+  } cases[] = {
+      {"qbbrnnkr/pppppppp/8/8/8/8/PPPPPPPP/QBBRNNKR w KQkq - 0 1", "-", "HDhd"},
+      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w HAha - 0 1", "-", "HAha"},
+      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "KQkq", "HAha"},
+      {"1r3kr1/pppppppp/8/8/8/8/PPPPPPP1/RR3KR1 w KQkq - 0 1", "-", "GAgb"},    // outermost rooks
+      {"1r3kr1/pppppppp/8/8/8/8/PPPPPPP1/RR3KR1 w BGbgAa - 0 1", "-", "GBgb"},  // first letter of a side wins
+      {"rk5r/pppppppp/8/8/8/8/PPPPPPPP/RK5R w HAhaHAhaC - 0 1", "-", "HAha"},   // repeated letters
+      {"rk5r/pppppppp/8/8/8/8/PPPPPPPP/RK5R w BCDEFGbcdefg - 0 1", "-", "-"},   // no rook there
+      {"r6r/pppppppp/8/8/k7/8/PPPPPPPP/R5KR w KQkq - 0 1", "-", "HA"},          // black king off its rank
+      {"rk5r/pppppppp/8/8/8/8/PPPPPPPP/RK5R w K?Qkq - 0 1", "-", "H"},          // an unknown character ends the field
+  };
+  for (const auto& c : cases) {
+    set_position(c.fen);
+    EXPECT_EQ(castling_field(), c.standard) << c.fen;
+    EXPECT_EQ(hash, scratch_hash()) << c.fen;
+    Chess960Mode chess960_mode;
+    set_position(c.fen);
+    EXPECT_EQ(castling_field(), c.chess960) << c.fen;
+    EXPECT_EQ(hash, scratch_hash()) << c.fen;
+  }
+}
+
+}  // namespace
