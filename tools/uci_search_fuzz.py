@@ -10,7 +10,9 @@ within its own limit plus a margin (for an infinite or ponder search, from
 the "stop" or "ponderhit"), that the best move, the ponder move and the last
 principal variation are playable, and that the engine never hangs, crashes
 or reports a sanitizer error. The number of search threads changes at
-random between searches too. Run it against the sanitizer builds for the
+random between searches too. A third of the games are Chess960, with
+UCI_Chess960 on, from random start positions and from positions where
+castling is at hand. Run it against the sanitizer builds for the
 most value:
 
     tools/uci_search_fuzz.py build/asan/corvantis --seconds 300 --seed 7
@@ -40,6 +42,32 @@ START_POSITIONS = [
     "fen 8/5pk1/6p1/8/8/6P1/4BPK1/2b5 w - - 98 80",
     "fen 8/8/8/8/8/k7/8/K7 w - - 0 1",
 ]
+
+# Played with UCI_Chess960 on, besides random start positions.
+CHESS960_POSITIONS = [
+    "fen 1r3kr1/pppppppp/8/8/8/8/PPPPPPP1/RR3KR1 w GBgb - 0 1",
+    "fen 2rk3r/pppppppp/8/8/8/8/PPPPPPPP/2RK3R w HChc - 0 1",
+    "fen r5kr/pppppppp/8/8/8/8/PPPPPPPP/R5KR w HAha - 0 1",
+    "fen 1rk2r2/pppppppp/8/8/8/8/PPPPPPPP/R4K1R b HAfb - 0 1",
+    "fen 4rkr1/4p1p1/8/8/8/8/6PP/6KR w H - 0 1",
+    "fen rk5r/8/8/8/8/8/8/RK5R w KQkq - 0 1",
+]
+
+
+def chess960_start(r):
+    """A random Chess960 start position: bishops on both colours, the king between the rooks."""
+    rank = [None] * 8
+    rank[r.choice(range(0, 8, 2))] = "B"
+    rank[r.choice(range(1, 8, 2))] = "B"
+    for piece in "QNN":
+        rank[r.choice([i for i in range(8) if rank[i] is None])] = piece
+    rooks_and_king = [i for i in range(8) if rank[i] is None]
+    for i, piece in zip(rooks_and_king, "RKR"):
+        rank[i] = piece
+    white = "".join(rank)
+    rights = "".join("ABCDEFGH"[i] for i in reversed(rooks_and_king[::2]))
+    return "fen %s/pppppppp/8/8/8/8/PPPPPPPP/%s w %s%s - 0 1" % (white.lower(), white, rights, rights.lower())
+
 
 OPTION_CHANGES = [
     lambda r: "setoption name MultiPV value %d" % r.choice([1, 1, 2, 5, 300]),
@@ -153,7 +181,13 @@ def position_command(base, moves):
 
 
 def play_game(engine, r):
-    base, moves = r.choice(START_POSITIONS), []
+    chess960 = r.random() < 0.33  # fixed for the game: it decides how castling is written
+    engine.send("setoption name UCI_Chess960 value %s" % ("true" if chess960 else "false"))
+    if chess960:
+        base = chess960_start(r) if r.random() < 0.5 else r.choice(CHESS960_POSITIONS + START_POSITIONS)
+    else:
+        base = r.choice(START_POSITIONS)
+    moves = []
     if r.random() < 0.3:
         engine.send("ucinewgame")
     searches = 0

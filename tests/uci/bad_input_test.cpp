@@ -76,9 +76,10 @@ TEST_F(UciBadInput, UnusablePositionsAreReportedAndReplacedByTheStart) {
   EXPECT_EQ(fen_after("position startpos", "e2e4"), "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1");
 }
 
-// Valid commands mutated: cut short, bytes inserted or dropped, words and
-// extreme numbers inserted, spliced together. Options whose values feed
-// sizes, divisions or clamps get such values; a search must still work after.
+// Valid commands mutated: cut short, bytes inserted or dropped, words,
+// castling letters and extreme numbers inserted, spliced together. Options
+// whose values feed sizes, divisions or clamps get such values; a search must
+// still work after.
 TEST_F(UciBadInput, MutatedCommandsNeverBreakTheEngine) {
   const Lines corpus = {
       "uci",
@@ -94,6 +95,10 @@ TEST_F(UciBadInput, MutatedCommandsNeverBreakTheEngine) {
       "position fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1 moves e1c1 b4c3",
       "position fen 4k3/1P6/8/8/8/8/8/4K3 w - - 0 1 moves b7b8n e8d7",
       "position fen 7k/6Q1/6K1/8/8/8/8/8 b - - 99 80",
+      "setoption name UCI_Chess960 value true",
+      "setoption name UCI_Chess960 value false",
+      "position fen 1r3kr1/pppppppp/8/8/8/8/PPPPPPP1/RR3KR1 w GBgb - 0 1 moves f1g1 f8b8",
+      "position fen rk5r/pppppppp/8/8/8/8/PPPPPPPP/RK5R w KQkqHAha - 0 1 moves b1h1 b8a8 e1g1",
       "setoption name MultiPV value 4",
       "setoption name UCI_Elo value 1500",
       "setoption name UCI_LimitStrength value true",
@@ -107,8 +112,9 @@ TEST_F(UciBadInput, MutatedCommandsNeverBreakTheEngine) {
       "setoption name RazorMargin1 value 300",
       "setoption name FutilityMargin value 300",
       "setoption name BookFilename value none.bin"};
-  const char* words[] = {" ", "moves ", "fen ", "value ", "e2e4 ", "z9z9 ",      "/",
-                         "8", "K",      "- ",   "0",      "-1",    "2147483648", "99999999999999999999"};
+  const char* words[] = {" ",    "moves ",     "fen ", "value ", "e2e4 ", "z9z9 ",      "/",
+                         "8",    "K",          "- ",   "0",      "-1",    "2147483648", "99999999999999999999",
+                         "HAha", "KQkqBCDEFG", "e1h1 "};
   std::mt19937 rng(1234567);
   const auto at = [&rng](const std::string& s) { return rng() % (s.size() + 1); };
   for (int batch = 0; batch < 10; ++batch) {
