@@ -3,14 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "board/castling.h"
 #include "board/position.h"
-#include "engine/diagnostics.h"
 #include "movegen/gen.h"
 #include "test_support.h"
 
@@ -86,17 +82,8 @@ const struct {
 };
 
 TEST(Chess960, PerftMatchesReferenceCounts) {
-  const char* deep = std::getenv("CORVANTIS_DEEP_PERFT");
-  const double limit = deep && std::strcmp(deep, "1") == 0 ? 1e12 : 1e6;
   Chess960Mode chess960_mode;
-  PerftMode perft_mode;
-  for (const auto& c : kPositions) {
-    set_position(c.fen);
-    const u64 key = hash;
-    for (int d = 1; d <= static_cast<int>(c.nodes.size()) && c.nodes[d - 1] <= limit; ++d)
-      EXPECT_EQ(perft(d), c.nodes[d - 1]) << c.fen << " depth " << d;
-    EXPECT_TRUE(hash == key && hply == 0) << c.fen;
-  }
+  for (const auto& c : kPositions) expect_perft_counts(c.fen, c.nodes, 1e6);
 }
 
 std::vector<move> legal_moves() {

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "board/fen.h"
 #include "board/makemove.h"
 #include "board/position.h"
+#include "engine/diagnostics.h"
 #include "engine/startup.h"
 #include "engine/uci.h"
 #include "movegen/gen.h"
@@ -205,6 +207,17 @@ PerftMode::PerftMode() {
   gDoPerft = true;
 }
 PerftMode::~PerftMode() { gDoPerft = false; }
+
+void expect_perft_counts(const char* fen, const std::vector<double>& nodes, double limit) {
+  const char* deep = std::getenv("CORVANTIS_DEEP_PERFT");
+  if (deep && std::strcmp(deep, "1") == 0) limit = 1e12;
+  PerftMode perft_mode;
+  set_position(fen);
+  const u64 key = hash;
+  for (int d = 1; d <= static_cast<int>(nodes.size()) && nodes[d - 1] <= limit; ++d)
+    EXPECT_EQ(perft(d), nodes[d - 1]) << fen << " depth " << d;
+  EXPECT_TRUE(hash == key && hply == 0) << fen;
+}
 
 Chess960Mode::Chess960Mode() {
   engine_setup();

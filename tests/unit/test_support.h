@@ -57,6 +57,11 @@ struct PerftMode {
   ~PerftMode();
 };
 
+// Perft of fen to each depth whose expected count is at most limit (every
+// depth with CORVANTIS_DEEP_PERFT=1), in perft mode; the position must be
+// left as it was.
+void expect_perft_counts(const char* fen, const std::vector<double>& nodes, double limit);
+
 // UCI_Chess960 on for the scope: X-FEN and Shredder-FEN castling letters, and
 // castling written as the king taking its own rook.
 struct Chess960Mode {
