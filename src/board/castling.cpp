@@ -27,7 +27,9 @@ CastlingRule make_rule(int right, int king_from, int rook_from) {
   return r;
 }
 
-void build(const int rook_from[4], const int king[2]) {
+}  // namespace
+
+void set_castling(const int rook_from[4], const int king[2]) {
   for (int& m : castle_mask) m = 15;
   for (int right = 0; right < 4; ++right) {
     if (rook_from[right] < 0) continue;
@@ -38,12 +40,8 @@ void build(const int rook_from[4], const int king[2]) {
   }
 }
 
-}  // namespace
-
 void standard_castling() {
   static constexpr int rooks[4] = {63, 56, 7, 0};
   static constexpr int kings[2] = {60, 4};
-  build(rooks, kings);
+  set_castling(rooks, kings);
 }
-
-void set_castling(const int rook_from[4], const int king[2]) { build(rook_from, king); }
