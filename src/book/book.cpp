@@ -9,9 +9,9 @@
 #include "book/book_file.h"
 #include "book/book_report.h"
 #include "book/polyglot_key.h"
-#include "engine/options.h"
 #include "engine/uci.h"
 #include "movegen/movestack.h"
+#include "options/options.h"
 #include "search/think.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "engine/options.h"
+#include "options/options.h"
 
 namespace {
 

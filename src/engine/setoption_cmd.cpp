@@ -4,9 +4,9 @@
 #include "board/castling.h"
 #include "engine/commands.h"
 #include "engine/log.h"
-#include "engine/options.h"
 #include "engine/uci.h"
 #include "eval/weights.h"
+#include "options/options.h"
 #include "search/search_tables.h"
 #include "search/threads.h"
 #include "search/tt.h"
@@ -40,6 +40,7 @@ constexpr ClampedOption clamped_options[] = {
     {"InsufficientMaterialScore", &OptionValues::insufficient_material_score, -MATE_BOUND, MATE_BOUND},
     {"FiftyMoveScore", &OptionValues::fifty_move_score, -MATE_BOUND, MATE_BOUND},
     {"StaleMateScore", &OptionValues::stalemate_score, -MATE_BOUND, MATE_BOUND},
+    {"RepetitionScore", &OptionValues::repetition_score, -MATE_BOUND, MATE_BOUND},
     {"TimeBufferMilliSec", &OptionValues::time_buffer, 0, 1000},
     {"MultiPV", &OptionValues::multi_pv, 1, 300},
 };
@@ -53,6 +54,7 @@ constexpr FlagOption flag_options[] = {
     {"UCI_LimitStrength", &OptionValues::limit_strength},
     {"NullMove", &OptionValues::null_move},
     {"UCI_AnalyseMode", &OptionValues::analyse_mode},
+    {"OwnBook", &OptionValues::own_book},
 };
 
 void apply_option(const char* name) {

@@ -8,11 +8,11 @@
 #include "board/bitboard.h"
 #include "board/position.h"
 #include "engine/log.h"
-#include "engine/options.h"
 #include "engine/uci.h"
 #include "eval/weights.h"
 #include "movegen/gen.h"
 #include "movegen/movestack.h"
+#include "options/options.h"
 #include "platform/platform.h"
 #include "search/search_tables.h"
 #include "search/think.h"
@@ -66,6 +66,8 @@ void GenInit() {
   OptionUci.null_move = true;
   OptionUci.analyse_mode = false;
   OptionUci.insufficient_material_score = OptionUci.fifty_move_score = OptionUci.stalemate_score = 0;
+  OptionUci.repetition_score = 0;
+  OptionUci.own_book = false;
   OptionUci.elo = 2800;
   OptionUci.limit_strength = false;
   SearchInput = {};

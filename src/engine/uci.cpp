@@ -11,10 +11,10 @@
 #include "engine/commands.h"
 #include "engine/diagnostics.h"
 #include "engine/log.h"
-#include "engine/options.h"
 #include "engine/startup.h"
 #include "eval/eval.h"
 #include "movegen/movestack.h"
+#include "options/options.h"
 #include "platform/platform.h"
 #include "search/search_tables.h"
 #include "search/think.h"
@@ -28,6 +28,18 @@ int max_time = 14400000;
 TimeControlKind ext_time_control_type = TC_NONE;
 
 namespace {
+
+// The declarations the answer to "uci" lists, in table order.
+void OptionList() {
+  for (const OptionRow* row = Option; row->name; ++row) {
+    if (!row->declare) continue;
+    if (row->var && *row->var)
+      SendInfo("option name %s type %s default %s %s", row->name, row->type, row->value.c_str(), row->var);
+    else if (!my_StringIsEqual(row->type, "button"))
+      SendInfo("option name %s type %s default %s", row->name, row->type, row->value.c_str());
+    else SendInfo("option name %s type %s", row->name, row->type);
+  }
+}
 
 constexpr int LINE_SIZE = 65536;
 

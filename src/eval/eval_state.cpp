@@ -3,7 +3,7 @@
 #include "board/bitboard.h"
 #include "board/per_thread.h"
 #include "board/position.h"
-#include "engine/options.h"
+#include "options/options.h"
 
 #ifndef CORVANTIS_HELPER_COPY
 // a8 is light.

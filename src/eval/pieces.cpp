@@ -4,10 +4,10 @@
 #include "board/bitboard.h"
 #include "board/per_thread.h"
 #include "board/position.h"
-#include "engine/options.h"
 #include "eval/eval_state.h"
 #include "eval/pst.h"
 #include "eval/weights.h"
+#include "options/options.h"
 
 PER_THREAD_BEGIN
 

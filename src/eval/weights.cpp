@@ -1,8 +1,8 @@
 #include "eval/weights.h"
 
-#include "engine/options.h"
 #include "eval/eval_hash.h"
 #include "eval/king_safety.h"
+#include "options/options.h"
 
 int pawnValueOp, pawnValueEn;
 int doubledPawnPenalty;

@@ -6,8 +6,8 @@
 #include "board/makemove.h"
 #include "board/per_thread.h"
 #include "board/position.h"
-#include "engine/options.h"
 #include "engine/uci.h"
+#include "options/options.h"
 #include "search/think.h"
 
 #ifndef CORVANTIS_HELPER_COPY
@@ -69,7 +69,7 @@ int reps() {
 
 int draw_score(int score) { return side == ext_corvantis_side ? score : -score; }
 
-int repeat_value() { return draw_score(OptionGetInt("RepetitionScore")); }
+int repeat_value() { return draw_score(OptionUci.repetition_score); }
 
 bool draw_by_rule(bool fifty_at_100, int min_reps, int* score) {
   if (mat_is_draw()) {

@@ -5,8 +5,8 @@
 #include <initializer_list>
 
 #include "board/per_thread.h"
-#include "engine/options.h"
 #include "eval/weights.h"
+#include "options/options.h"
 #include "search/think.h"
 
 PER_THREAD_BEGIN

@@ -15,10 +15,10 @@
 #include "board/per_thread.h"
 #include "board/position.h"
 #include "book/book.h"
-#include "engine/options.h"
 #include "engine/uci.h"
 #include "movegen/gen.h"
 #include "movegen/movestack.h"
+#include "options/options.h"
 #include "platform/platform.h"
 #include "search/iteration_control.h"
 #include "search/ordering.h"
@@ -88,7 +88,7 @@ std::int64_t nps(std::int64_t nodes, std::int64_t ms) { return nodes * 1000 / (m
 
 // The book move, when the book has one for this position: made the whole line.
 bool play_book_move() {
-  if (!OptionGetBool("OwnBook") || hply > 70 || out_of_book > 2 || si.infinite || si.ponder || si.bench) return false;
+  if (!OptionUci.own_book || hply > 70 || out_of_book > 2 || si.infinite || si.ponder || si.bench) return false;
   if (chess960) {  // the book's keys describe standard chess only
     SendInfo("info string opening book not used in Chess960");
     return false;

@@ -5,8 +5,8 @@
 
 #include "board/per_thread.h"
 #include "board/position.h"
-#include "engine/options.h"
 #include "engine/uci.h"
+#include "options/options.h"
 #include "platform/platform.h"
 #include "search/think.h"
 #include "search/threads.h"

@@ -18,10 +18,10 @@
 #include "book/polyglot_key.h"
 #include "book_writer.h"
 #include "engine/commands.h"
-#include "engine/options.h"
 #include "engine/startup.h"
 #include "engine/uci.h"
 #include "movegen/movestack.h"
+#include "options/options.h"
 #include "search/think.h"
 #include "test_support.h"
 

@@ -15,7 +15,6 @@
 #include "board/makemove.h"
 #include "board/position.h"
 #include "engine/commands.h"
-#include "engine/options.h"
 #include "eval/endgame.h"
 #include "eval/eval_cache.h"
 #include "eval/eval_hash.h"
@@ -29,6 +28,7 @@
 #include "eval/space.h"
 #include "eval/symtest_positions.h"
 #include "eval/threats.h"
+#include "options/options.h"
 #include "test_support.h"
 
 namespace {

@@ -15,9 +15,9 @@
 #include "board/attacks.h"
 #include "board/makemove.h"
 #include "board/position.h"
-#include "engine/options.h"
 #include "engine/uci.h"
 #include "movegen/gen.h"
+#include "options/options.h"
 #include "platform/platform.h"
 #include "search/iteration_control.h"
 #include "search/search_tables.h"
@@ -218,11 +218,10 @@ class NodeDraws : public SearchFixture {
   static constexpr int kScore = 321;  // far from any evaluation of these positions
   void SetUp() override {
     SearchFixture::SetUp();
-    OptionUci.fifty_move_score = OptionUci.insufficient_material_score = kScore;
-    ASSERT_TRUE(OptionSet("RepetitionScore", "321"));
+    OptionUci.fifty_move_score = OptionUci.insufficient_material_score = OptionUci.repetition_score = kScore;
   }
   void TearDown() override {
-    OptionSet("RepetitionScore", "0");
+    OptionUci.repetition_score = 0;
     SearchFixture::TearDown();
   }
   static void reach(const char* fen, const char* moves) {

@@ -1,10 +1,8 @@
-#include "engine/options.h"
+#include "options/options.h"
 
 #include <cctype>
 #include <climits>
 #include <cstdlib>
-
-#include "engine/uci.h"
 
 // Table order is the order of the "uci" answer.
 OptionRow Option[] = {
@@ -93,15 +91,4 @@ int OptionGetInt(const char* name) { return text_to_int(OptionGetString(name)); 
 bool OptionGetBool(const char* name) {
   const char* v = OptionGetString(name);
   return my_StringIsEqual(v, "true") || my_StringIsEqual(v, "yes") || my_StringIsEqual(v, "1");
-}
-
-void OptionList() {
-  for (const OptionRow* row = Option; row->name; ++row) {
-    if (!row->declare) continue;
-    if (row->var && *row->var)
-      SendInfo("option name %s type %s default %s %s", row->name, row->type, row->value.c_str(), row->var);
-    else if (!my_StringIsEqual(row->type, "button"))
-      SendInfo("option name %s type %s default %s", row->name, row->type, row->value.c_str());
-    else SendInfo("option name %s type %s", row->name, row->type);
-  }
 }

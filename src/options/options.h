@@ -1,5 +1,7 @@
-// The UCI option table: every tunable setting, held as text, and the record
-// of the frequently used values already converted and clamped.
+// The option table: every tunable setting, held as text, and the record of
+// the values the search, the evaluation and the book read, already converted
+// and clamped. Every floor may read it; the UCI side of options (the list
+// and "setoption") is the engine's.
 #pragma once
 
 #include <string>
@@ -28,6 +30,8 @@ struct OptionValues {
   bool analyse_mode;
   bool null_move;
   bool limit_strength;
+  bool own_book;
+  int repetition_score;
 };
 
 extern OptionValues OptionUci;
@@ -38,7 +42,6 @@ bool OptionSet(const char* name, const char* text);
 const char* OptionGetString(const char* name);
 int OptionGetInt(const char* name);
 bool OptionGetBool(const char* name);
-void OptionList();
 
 bool my_StringIsEqual(const char* a, const char* b);  // case-insensitive
 // The leading decimal integer of a text, 0 when there is none; values beyond
