@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "engine/log.h"
+#include "output/output.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 
 #include "board/makemove.h"
 #include "board/position.h"
-#include "engine/log.h"
 #include "engine/report.h"
 #include "engine/uci.h"
 #include "movegen/gen.h"
+#include "output/output.h"
 #include "platform/platform.h"
 #include "search/search_tables.h"
 #include "search/think.h"

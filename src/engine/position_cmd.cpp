@@ -5,11 +5,11 @@
 #include "board/makemove.h"
 #include "board/position.h"
 #include "engine/commands.h"
-#include "engine/log.h"
 #include "engine/startup.h"
 #include "engine/uci.h"
 #include "movegen/gen.h"
 #include "movegen/movestack.h"
+#include "output/output.h"
 #include "search/think.h"
 
 namespace {

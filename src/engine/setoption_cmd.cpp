@@ -3,10 +3,10 @@
 
 #include "board/castling.h"
 #include "engine/commands.h"
-#include "engine/log.h"
 #include "engine/uci.h"
 #include "eval/weights.h"
 #include "options/options.h"
+#include "output/output.h"
 #include "search/search_tables.h"
 #include "search/threads.h"
 #include "search/tt.h"

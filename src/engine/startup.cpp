@@ -7,12 +7,12 @@
 
 #include "board/bitboard.h"
 #include "board/position.h"
-#include "engine/log.h"
 #include "engine/uci.h"
 #include "eval/weights.h"
 #include "movegen/gen.h"
 #include "movegen/movestack.h"
 #include "options/options.h"
+#include "output/output.h"
 #include "platform/platform.h"
 #include "search/search_tables.h"
 #include "search/think.h"

@@ -10,11 +10,11 @@
 #include "board/position.h"
 #include "engine/commands.h"
 #include "engine/diagnostics.h"
-#include "engine/log.h"
 #include "engine/startup.h"
 #include "eval/eval.h"
 #include "movegen/movestack.h"
 #include "options/options.h"
+#include "output/output.h"
 #include "platform/platform.h"
 #include "search/search_tables.h"
 #include "search/think.h"
@@ -115,18 +115,6 @@ void GetString(char* buf, int size) {
   if (read_input_line(buf, size)) return;
   set_thread_count(1);  // no helper may run on while the process ends
   std::exit(0);
-}
-
-void SendInfo(const char* fmt, ...) {
-  char buf[4096];
-  va_list args;
-  va_start(args, fmt);
-  int n = std::vsnprintf(buf, sizeof buf - 1, fmt, args);
-  va_end(args);
-  if (n < 0) return;
-  if (n > static_cast<int>(sizeof buf) - 2) n = static_cast<int>(sizeof buf) - 2;
-  buf[n] = '\n';
-  std::fwrite(buf, 1, static_cast<std::size_t>(n) + 1, stdout);
 }
 
 void LoopCall() {

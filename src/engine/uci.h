@@ -58,7 +58,6 @@ extern TimeControlKind ext_time_control_type;
 void Loop();
 void LoopCall();
 void GetString(char* buf, int size);
-void SendInfo(const char* fmt, ...) PRINTF_FORMAT(1, 2);
 void eventCheck();
 int parse_move(const char* text);
 char* move_str(move_bytes m);

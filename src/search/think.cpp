@@ -19,6 +19,7 @@
 #include "movegen/gen.h"
 #include "movegen/movestack.h"
 #include "options/options.h"
+#include "output/output.h"
 #include "platform/platform.h"
 #include "search/iteration_control.h"
 #include "search/ordering.h"

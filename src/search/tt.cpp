@@ -6,8 +6,8 @@
 
 #include "board/per_thread.h"
 #include "board/position.h"
-#include "engine/log.h"
 #include "eval/eval_hash.h"
+#include "output/output.h"
 #include "platform/platform.h"
 #include "search/search_tables.h"
 

@@ -1,4 +1,5 @@
-// The optional log of the UCI dialogue ("Log" option).
+// What the engine says to the GUI, and the optional log of the dialogue
+// ("Log" option). Every floor may print through it.
 #pragma once
 
 #include <cstdio>
@@ -12,6 +13,9 @@ struct LogInfo {
 };
 
 extern LogInfo logi;
+
+// One line to the GUI: the text and a newline in one write, at most 4 KB.
+void SendInfo(const char* fmt, ...) PRINTF_FORMAT(1, 2);
 
 // Appends to the log while logging is on; flushed at once so that the log
 // survives a crash of the engine or the GUI.

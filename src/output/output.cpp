@@ -1,4 +1,4 @@
-#include "engine/log.h"
+#include "output/output.h"
 
 #include <cstdarg>
 
@@ -50,4 +50,16 @@ void log_close(const char* message_format) {
   log_raw(message_format, logi.name);
   std::fclose(logi.fp);
   logi.fp = nullptr;
+}
+
+void SendInfo(const char* fmt, ...) {
+  char buf[4096];
+  va_list args;
+  va_start(args, fmt);
+  int n = std::vsnprintf(buf, sizeof buf - 1, fmt, args);
+  va_end(args);
+  if (n < 0) return;
+  if (n > static_cast<int>(sizeof buf) - 2) n = static_cast<int>(sizeof buf) - 2;
+  buf[n] = '\n';
+  std::fwrite(buf, 1, static_cast<std::size_t>(n) + 1, stdout);
 }
