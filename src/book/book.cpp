@@ -9,8 +9,8 @@
 #include "book/book_file.h"
 #include "book/book_report.h"
 #include "book/polyglot_key.h"
-#include "engine/uci.h"
 #include "movegen/movestack.h"
+#include "movegen/movetext.h"
 #include "options/options.h"
 #include "search/think.h"
 

@@ -8,6 +8,7 @@
 #include "engine/report.h"
 #include "engine/uci.h"
 #include "movegen/gen.h"
+#include "movegen/movetext.h"
 #include "output/output.h"
 #include "platform/platform.h"
 #include "search/search_tables.h"

@@ -11,6 +11,7 @@
 #include "engine/report.h"
 #include "engine/uci.h"
 #include "movegen/movestack.h"
+#include "movegen/movetext.h"
 #include "options/options.h"
 #include "output/output.h"
 #include "platform/platform.h"

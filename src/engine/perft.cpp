@@ -8,6 +8,7 @@
 #include "engine/uci.h"
 #include "movegen/gen.h"
 #include "movegen/movestack.h"
+#include "movegen/movetext.h"
 #include "platform/platform.h"
 
 namespace {

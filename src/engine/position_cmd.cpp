@@ -9,6 +9,7 @@
 #include "engine/uci.h"
 #include "movegen/gen.h"
 #include "movegen/movestack.h"
+#include "movegen/movetext.h"
 #include "output/output.h"
 #include "search/think.h"
 

@@ -79,6 +79,7 @@ void init_engine() {
   // Every line must reach the GUI at once.
   std::setvbuf(stdout, nullptr, _IONBF, 0);
   std::setvbuf(stdin, nullptr, _IONBF, 0);
+  set_input_handler(LoopCall);
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   program_header();
   std::memset(spos, 0, sizeof spos);

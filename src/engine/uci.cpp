@@ -21,12 +21,6 @@
 #include "search/threads.h"
 #include "search/tt.h"
 
-SearchMoves SearchInput;
-bool Searching = false;
-int max_depth = 128;
-int max_time = 14400000;
-TimeControlKind ext_time_control_type = TC_NONE;
-
 namespace {
 
 // The declarations the answer to "uci" lists, in table order.
@@ -131,8 +125,4 @@ void Loop() {
   Searching = false;
   ResetSearch();
   for (;;) LoopCall();
-}
-
-void eventCheck() {
-  while (!si.stop_requested && bioskey()) LoopCall();
 }

@@ -5,7 +5,7 @@
 #include "board/makemove.h"
 #include "board/per_thread.h"
 #include "board/position.h"
-#include "engine/uci.h"
+#include "search/control.h"
 #include "search/iteration_control.h"
 #include "search/search_tables.h"
 #include "search/think.h"

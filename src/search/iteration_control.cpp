@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "board/per_thread.h"
-#include "engine/uci.h"
+#include "search/control.h"
 #include "search/search_tables.h"
 #include "search/think.h"
 #include "search/threads.h"

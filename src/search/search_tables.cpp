@@ -6,8 +6,8 @@
 #include "board/makemove.h"
 #include "board/per_thread.h"
 #include "board/position.h"
-#include "engine/uci.h"
 #include "options/options.h"
+#include "search/control.h"
 #include "search/think.h"
 
 #ifndef CORVANTIS_HELPER_COPY

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <thread>
 
-#include "engine/uci.h"
+#include "search/control.h"
 #include "search/think.h"
 
 namespace {

@@ -5,9 +5,9 @@
 
 #include "board/per_thread.h"
 #include "board/position.h"
-#include "engine/uci.h"
 #include "options/options.h"
 #include "platform/platform.h"
+#include "search/control.h"
 #include "search/think.h"
 #include "search/threads.h"
 
@@ -47,7 +47,7 @@ void CheckUserInputandTime() {
     return;
   }
   const bool no_limit = si.infinite || si.ponder;
-  if (si.poll_input) eventCheck();
+  if (si.poll_input) read_waiting_input();
   if (si.nodes != 0) publish_main_nodes();
   // The first iteration always completes, so that every search has a move to play.
   if (!si.iteration_done) return;

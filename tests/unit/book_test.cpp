@@ -21,6 +21,7 @@
 #include "engine/startup.h"
 #include "engine/uci.h"
 #include "movegen/movestack.h"
+#include "movegen/movetext.h"
 #include "options/options.h"
 #include "search/think.h"
 #include "test_support.h"

@@ -17,6 +17,7 @@
 #include "engine/uci.h"
 #include "movegen/gen.h"
 #include "movegen/movestack.h"
+#include "movegen/movetext.h"
 #include "search/ordering.h"
 #include "search/think.h"
 

@@ -1,9 +1,8 @@
-// Coordinate move texts ("e2e4", "e7e8q", Chess960 castling "e1h1") to and
-// from the root move list.
+#include "movegen/movetext.h"
+
 #include <cstdint>
 
 #include "board/castling.h"
-#include "engine/uci.h"
 #include "movegen/movestack.h"
 
 namespace {
