@@ -1,9 +1,9 @@
 // Attacked squares, checks, pins and discovered-check candidates.
 #pragma once
 
+#include "board/move.h"
 #include "board/per_thread.h"
 #include "board/types.h"
-#include "movegen/move.h"
 
 PER_THREAD_BEGIN
 

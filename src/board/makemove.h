@@ -1,9 +1,9 @@
 // Making and unmaking moves on the global position, and the game history.
 #pragma once
 
+#include "board/move.h"
 #include "board/per_thread.h"
 #include "board/types.h"
-#include "movegen/move.h"
 
 // One record per position reached: what is needed to undo the move made from
 // it, and the check information of the position itself.

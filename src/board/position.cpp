@@ -8,9 +8,6 @@
 #include "board/fen.h"
 #include "board/makemove.h"
 #include "board/per_thread.h"
-#include "eval/endgame.h"
-#include "movegen/movestack.h"
-#include "search/tt.h"
 
 #ifndef CORVANTIS_HELPER_COPY
 u64 hash_piece[2][6][64];
@@ -88,7 +85,6 @@ void init_hash() {
       for (u64& key : materialHash[c][k]) key = rand64();
       for (u64& key : hash_piece[c][k]) key = rand64();
     }
-  initializeKnownEndgames();
   hash_side = rand64();
   for (u64& key : hash_ep) key = rand64();
   for (u64& key : hash_castle) key = rand64();
@@ -113,14 +109,7 @@ void add_material(int k, int c, int n) {
 static void reset_after_setup() {
   ply = 0;
   hply = 0;
-  first_move[0] = 0;
   UpdateCheckSq();
-}
-
-bool init_board(const char* fen_text) {
-  clearHash();
-  init_hash();
-  return init_board1(fen_text);
 }
 
 bool init_board1(const char* fen_text) {

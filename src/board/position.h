@@ -54,11 +54,12 @@ u64 rand64();
 // from a fixed seed: "bench" uses it so that its node count is a signature,
 // the same on every run and every system.
 void fixed_key_draws(bool on);
+// New keys; the known-endgame table, keyed by them, must be rebuilt after.
 void init_hash();
 void init_materials();
-// Both false, the board unusable, when fen() refuses the text.
-bool init_board(const char* fen_text);   // new keys, cleared tables
-bool init_board1(const char* fen_text);  // keeps keys and tables
+// Sets up the position and keeps the keys; false, the board unusable, when
+// fen() refuses the text.
+bool init_board1(const char* fen_text);
 
 void piece_add(int k, int c, int s);
 void piece_remove(int k, int c, int s);

@@ -8,6 +8,7 @@
 #include "board/bitboard.h"
 #include "board/position.h"
 #include "engine/uci.h"
+#include "eval/endgame.h"
 #include "eval/weights.h"
 #include "movegen/gen.h"
 #include "movegen/movestack.h"
@@ -87,8 +88,19 @@ void init_engine() {
   OptionStart();
   GenInit();
   init_ttable(OptionUci.hash_mb, OptionUci.eval_hash_mb, OptionUci.pawn_hash_mb);
-  init_hash();
+  new_keys();
   set_start_position();
+}
+
+void new_keys() {
+  init_hash();
+  initializeKnownEndgames();
+}
+
+bool init_board(const char* fen_text) {
+  clearHash();
+  new_keys();
+  return init_board1(fen_text);
 }
 
 void set_start_position() {

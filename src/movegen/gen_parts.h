@@ -2,9 +2,9 @@
 #pragma once
 
 #include "board/bitboard.h"
+#include "board/move.h"
 #include "board/per_thread.h"
 #include "board/position.h"
-#include "movegen/move.h"
 #include "movegen/movestack.h"
 
 PER_THREAD_BEGIN

@@ -3,9 +3,9 @@
 // each per search thread.
 #pragma once
 
+#include "board/move.h"
 #include "board/per_thread.h"
 #include "board/types.h"
-#include "movegen/move.h"
 
 extern bool gDoPerft;  // set while "perft" counts: every promotion is generated, everywhere
 

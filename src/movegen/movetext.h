@@ -2,7 +2,7 @@
 // from the moves generated at the root.
 #pragma once
 
-#include "movegen/move.h"
+#include "board/move.h"
 
 // The index in the root move list of the move the text names, -1 when none.
 int parse_move(const char* text);

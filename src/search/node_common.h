@@ -2,9 +2,9 @@
 #pragma once
 
 #include "board/makemove.h"
+#include "board/move.h"
 #include "board/per_thread.h"
 #include "board/position.h"
-#include "movegen/move.h"
 #include "movegen/movestack.h"
 #include "search/control.h"
 #include "search/think.h"

@@ -3,8 +3,8 @@
 // validation of the transposition table's move.
 #pragma once
 
+#include "board/move.h"
 #include "board/per_thread.h"
-#include "movegen/move.h"
 
 PER_THREAD_BEGIN
 

@@ -5,9 +5,9 @@
 // extension (0 or ONE_PLY), and every depth threshold is written in plies.
 #pragma once
 
+#include "board/move.h"
 #include "board/per_thread.h"
 #include "board/types.h"
-#include "movegen/move.h"
 
 extern int razor_margin[4];
 extern int futility_value;

@@ -2,8 +2,8 @@
 // one square, in units where a pawn is 1.
 #pragma once
 
+#include "board/move.h"
 #include "board/per_thread.h"
-#include "movegen/move.h"
 
 PER_THREAD_BEGIN
 

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
+#include "board/move.h"
 #include "board/per_thread.h"
-#include "movegen/move.h"
 #include "search/search_tables.h"
 
 extern int root_hply;            // hply of the root position

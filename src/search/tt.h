@@ -5,10 +5,10 @@
 #include <atomic>
 #include <cstdint>
 
+#include "board/move.h"
 #include "board/per_thread.h"
 #include "board/types.h"
 #include "eval/eval_cache.h"
-#include "movegen/move.h"
 #include "platform/platform.h"
 
 enum : int { TT_UPPER = 1, TT_LOWER = 2, TT_EXACT = 3 };

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "board/move.h"
 #include "board/types.h"
-#include "movegen/move.h"
 
 // The engine's start-up, once per test binary, with fixed random keys.
 void engine_setup();
