@@ -217,6 +217,14 @@ void takeback() {
   }
 }
 
+int reps() {
+  int count = 0;
+  const int first = hply - fifty > 0 ? hply - fifty : 0;
+  for (int i = hply - 2; i >= first; i -= 2)
+    if (hist_dat[i].hash == hash) ++count;
+  return count;
+}
+
 void makenullmove() {
   hist_entry& h = hist_dat[hply];
   save_state(h);

@@ -30,6 +30,9 @@ void takeback();
 // The position key after m, without making it: a search starts loading the
 // table entries of its children before it searches the first of them.
 u64 key_after(move_bytes m);
+// Earlier occurrences of the current position with the same side to move,
+// back to the last capture or pawn move.
+int reps();
 void makenullmove();
 void takebacknullmove();
 

@@ -12,7 +12,6 @@
 #include "movegen/movestack.h"
 #include "movegen/movetext.h"
 #include "options/options.h"
-#include "search/think.h"
 
 namespace {
 
@@ -81,7 +80,7 @@ void move_to_string(char* text, std::uint16_t move) {
     if (std::strcmp(text, c[0]) == 0) std::memcpy(text, c[1], 5);
 }
 
-int pg_show(std::uint64_t key, char* move_text) {
+int pg_show(std::uint64_t key, char* move_text, int game_ply) {
   const char* name = OptionGetString("BookFilename");
   const BookFile file = open_book(name);
   if (!file) {
@@ -103,7 +102,7 @@ int pg_show(std::uint64_t key, char* move_text) {
   report_book_table(candidates, texts, count, total_weight);
 
   const char* reason = nullptr;
-  const int chosen = choose_book_move(candidates, count, OptionGetString("BookMoveSelect"), root_hply, &reason);
+  const int chosen = choose_book_move(candidates, count, OptionGetString("BookMoveSelect"), game_ply, &reason);
   std::strcpy(move_text, texts[chosen]);
   if (!playable(move_text)) return 0;
   report_choice(move_text, reason);

@@ -11,7 +11,7 @@ std::uint64_t pg_key(const char* fen);
 // Probes the book named by "BookFilename" for key; on 1 the chosen move's
 // text is in move_text (at least 6 bytes) and is a legal move of the current
 // position that repeats no earlier position; on 0 there is no book move.
-int pg_show(std::uint64_t key, char* move_text);
+int pg_show(std::uint64_t key, char* move_text, int game_ply);
 // Text of a Polyglot move ("e2e4", "e7e8q"). A king on e1 or e8 taking its
 // own rook is the book's way of writing castling and becomes "e1g1" and so on.
 void move_to_string(char* text, std::uint16_t move);

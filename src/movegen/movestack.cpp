@@ -3,7 +3,7 @@
 #include "board/makemove.h"
 #include "board/per_thread.h"
 #include "board/position.h"
-#include "search/see.h"
+#include "movegen/see.h"
 
 #ifndef CORVANTIS_HELPER_COPY
 bool gDoPerft = false;

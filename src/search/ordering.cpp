@@ -5,8 +5,8 @@
 #include "board/per_thread.h"
 #include "board/position.h"
 #include "movegen/movestack.h"
+#include "movegen/see.h"
 #include "search/search_tables.h"
-#include "search/see.h"
 
 PER_THREAD_BEGIN
 

@@ -12,13 +12,13 @@
 #include "board/position.h"
 #include "eval/eval.h"
 #include "movegen/movestack.h"
+#include "movegen/see.h"
 #include "movegen/staged.h"
 #include "options/options.h"
 #include "search/node_common.h"
 #include "search/ordering.h"
 #include "search/search.h"
 #include "search/search_tables.h"
-#include "search/see.h"
 #include "search/tt.h"
 
 PER_THREAD_BEGIN

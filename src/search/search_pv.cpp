@@ -10,12 +10,12 @@
 #include "eval/eval.h"
 #include "movegen/gen.h"
 #include "movegen/movestack.h"
+#include "movegen/see.h"
 #include "options/options.h"
 #include "search/node_common.h"
 #include "search/ordering.h"
 #include "search/search.h"
 #include "search/search_tables.h"
-#include "search/see.h"
 #include "search/tt.h"
 
 PER_THREAD_BEGIN

@@ -59,14 +59,6 @@ int value_to_mate(int score) {
 // with a half-move clock has no history before it, so the scan starts at 0.
 // Every ply (a null move too) changes the side to move, which is part of the
 // key: only every second position back can be the same.
-int reps() {
-  int count = 0;
-  const int first = hply - fifty > 0 ? hply - fifty : 0;
-  for (int i = hply - 2; i >= first; i -= 2)
-    if (hist_dat[i].hash == hash) ++count;
-  return count;
-}
-
 int draw_score(int score) { return side == ext_corvantis_side ? score : -score; }
 
 int repeat_value() { return draw_score(OptionUci.repetition_score); }

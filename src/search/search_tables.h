@@ -32,7 +32,6 @@ void ResetSearch();
 int get_lmr(bool pv_node, int depth, int move_number);
 inline int futility_margin(int depth) { return futility_value * depth / ONE_PLY; }
 int value_to_mate(int score);
-int reps();
 int repeat_value();
 int draw_score(int score);  // a draw score for the engine, seen from the side to move
 // Insufficient material, the fifty-move rule (reached at 100 plies when

@@ -98,7 +98,7 @@ bool play_book_move() {
   char fen_text[256] = {};
   get_fen(fen_text);
   char text[6] = {};
-  if (!pg_show(pg_key(fen_text), text)) return false;
+  if (!pg_show(pg_key(fen_text), text, root_hply)) return false;
   const int index = parse_move(text);
   if (index < 0) return false;
   const move m = gen_dat[index].m;

@@ -105,7 +105,7 @@ Probe probe() {
   const int hply_before = hply;
   char text[6] = {};
   testing::internal::CaptureStdout();
-  const int result = pg_show(key(), text);
+  const int result = pg_show(key(), text, root_hply);
   Probe p{result, result ? text : "", testing::internal::GetCapturedStdout()};
   EXPECT_TRUE(hash == hash_before && hply == hply_before);
   const int index = result ? parse_move(text) : -1;

@@ -7,7 +7,7 @@
 
 #include "board/position.h"
 #include "movegen/gen.h"
-#include "search/see.h"
+#include "movegen/see.h"
 #include "test_support.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "search/see.h"
+#include "movegen/see.h"
 
 #include "board/attacks.h"
 #include "board/per_thread.h"
