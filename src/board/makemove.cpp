@@ -4,7 +4,6 @@
 #include "board/castling.h"
 #include "board/per_thread.h"
 #include "board/position.h"
-#include "search/tt.h"
 
 PER_THREAD_BEGIN
 
@@ -80,9 +79,9 @@ inline void clear_ep() {
   ep = -1;
 }
 
-// One body for both entry points; only the search wants the prefetch.
-template <bool Prefetch>
-bool make(move_bytes m) {
+}  // namespace
+
+bool makemove(move_bytes m) {
   const int from = m.from, to = m.to, s = side;
   const int k = piece[from];
   int v = piece[to];
@@ -149,7 +148,6 @@ bool make(move_bytes m) {
 
   set_side(s ^ 1);
   hash ^= hash_side;
-  if constexpr (Prefetch) prefetch_bucket(hash);
 
   if (attackBB(KingLocation(s), side)) {
     takeback();
@@ -158,11 +156,6 @@ bool make(move_bytes m) {
   UpdateCheckSq();
   return true;
 }
-
-}  // namespace
-
-bool makemove(move_bytes m) { return make<false>(m); }
-bool make_and_prefetch(move_bytes m) { return make<true>(m); }
 
 u64 key_after(move_bytes m) {
   const int from = m.from, to = m.to, s = side;
@@ -234,7 +227,6 @@ void makenullmove() {
   ++ply;
   set_side(side ^ 1);
   hash ^= hash_side;
-  prefetch_bucket(hash);
   UpdateCheckSq();
 }
 

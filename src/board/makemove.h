@@ -22,10 +22,6 @@ PER_THREAD_BEGIN
 extern PER_THREAD hist_entry hist_dat[HIST_STACK];  // per search thread
 
 bool makemove(move_bytes m);  // false (position unchanged) when the move is illegal
-// The same for the search: it also starts loading the table entries the new
-// position will probe. Perft does without, since the prefetches would only
-// cost it memory bandwidth.
-bool make_and_prefetch(move_bytes m);
 void takeback();
 // The position key after m, without making it: a search starts loading the
 // table entries of its children before it searches the first of them.

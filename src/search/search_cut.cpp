@@ -54,6 +54,7 @@ bool null_move_cuts(int alpha, int beta, int depth, int staticEval, int nodeSign
   first_move[ply + 1] = first_move[ply];
   const bool savedFollow = follow_pv;
   makenullmove();
+  prefetch_bucket(hash);
   const int v =
       nullDepth < ONE_PLY ? -qsearch(-beta, -alpha, 0, false) : -search_cut(-beta, -alpha, nullDepth, false, -nodeSign);
   takebacknullmove();
