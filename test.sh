@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test: a Release build in build/release (the
+# Checks the formatting and that no include runs up a floor, then builds
+# and runs every test: a Release build in build/release (the
 # profile-guided engine that ./run.sh builds), an AddressSanitizer/UBSan build
 # in build/asan, a ThreadSanitizer build in build/tsan for the tests that run
 # several threads and, where mingw-w64, clang, lld and wine are installed, the
@@ -51,6 +52,8 @@ if command -v clang-format >/dev/null; then
 else
   echo "=== Format check SKIPPED: it needs clang-format; .ci/run installs it"
 fi
+echo "=== Include floors (tools/check_floors.sh)"
+tools/check_floors.sh || status=1
 run_suite build/release -DCMAKE_BUILD_TYPE=Release -DCORVANTIS_PGO=ON -DCORVANTIS_SANITIZE=OFF || status=1
 run_suite build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANTIS_SANITIZE=ON || status=1
 # The searches with helper threads and the table they share; the engine
