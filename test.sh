@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks the formatting and that no include runs up a floor, then builds
-# and runs every test: a Release build in build/release (the
+# and runs every test (and checks the helpers' copy of the search): a Release build in build/release (the
 # profile-guided engine that ./run.sh builds), an AddressSanitizer/UBSan build
 # in build/asan, a ThreadSanitizer build in build/tsan for the tests that run
 # several threads and, where mingw-w64, clang, lld and wine are installed, the
@@ -56,6 +56,10 @@ echo "=== Include floors (tools/check_floors.sh)"
 tools/check_floors.sh || status=1
 run_suite build/release -DCMAKE_BUILD_TYPE=Release -DCORVANTIS_PGO=ON -DCORVANTIS_SANITIZE=OFF || status=1
 run_suite build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANTIS_SANITIZE=ON || status=1
+# The helpers' copy holds no data object that is not thread-local; the
+# sanitizer build's objects carry machine code (no link-time optimisation).
+echo "=== Helpers' copy (tools/check_helper_copy.sh)"
+tools/check_helper_copy.sh build/asan || status=1
 # The searches with helper threads and the table they share; the engine
 # exits with status 66 on any report, which fails the dialogue.
 ctest_args=(-R 'UciThreads|TTable' "$@")

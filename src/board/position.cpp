@@ -15,6 +15,48 @@ u64 hash_side;
 u64 hash_ep[64];
 u64 hash_castle[16];
 u64 materialHash[2][6][8];
+
+// The keys and their generator are shared by all search threads and drawn
+// by the main thread alone.
+namespace {
+
+int runtime_draw() { return std::rand() & 0x7FFF; }
+
+// The classic rand() formula written out, so that its draws are the same on
+// every system whatever its runtime's rand() does.
+std::uint32_t fixed_state;
+int fixed_draw() {
+  fixed_state = fixed_state * 214013u + 2531011u;
+  return static_cast<int>((fixed_state >> 16) & 0x7FFF);
+}
+
+int (*draw15)() = runtime_draw;
+
+}  // namespace
+
+void fixed_key_draws(bool on) {
+  fixed_state = 1;
+  draw15 = on ? fixed_draw : runtime_draw;
+}
+
+// Five draws of 15 bits each; only the low four bits of the last survive.
+u64 rand64() {
+  u64 r = 0;
+  for (int i = 0; i < 5; ++i) r ^= static_cast<u64>(draw15()) << (15 * i);
+  return r;
+}
+
+void init_hash() {
+  for (int c = WHITE; c <= BLACK; ++c)
+    for (int k = PAWN; k <= KING; ++k) {
+      for (u64& key : materialHash[c][k]) key = rand64();
+      for (u64& key : hash_piece[c][k]) key = rand64();
+    }
+  hash_side = rand64();
+  for (u64& key : hash_ep) key = rand64();
+  for (u64& key : hash_castle) key = rand64();
+}
+
 #endif
 
 PER_THREAD_BEGIN
@@ -53,42 +95,7 @@ Counters all_counters() {
 // The material key of the n-th piece (n counted from 1) of colour c and kind k.
 u64 material_key(int c, int k, int n) { return (&materialHash[0][0][0])[(c * 6 + k) * 8 + n - 1]; }
 
-int runtime_draw() { return std::rand() & 0x7FFF; }
-
-// The classic rand() formula written out, so that its draws are the same on
-// every system whatever its runtime's rand() does.
-std::uint32_t fixed_state;
-int fixed_draw() {
-  fixed_state = fixed_state * 214013u + 2531011u;
-  return static_cast<int>((fixed_state >> 16) & 0x7FFF);
-}
-
-int (*draw15)() = runtime_draw;
-
 }  // namespace
-
-void fixed_key_draws(bool on) {
-  fixed_state = 1;
-  draw15 = on ? fixed_draw : runtime_draw;
-}
-
-// Five draws of 15 bits each; only the low four bits of the last survive.
-u64 rand64() {
-  u64 r = 0;
-  for (int i = 0; i < 5; ++i) r ^= static_cast<u64>(draw15()) << (15 * i);
-  return r;
-}
-
-void init_hash() {
-  for (int c = WHITE; c <= BLACK; ++c)
-    for (int k = PAWN; k <= KING; ++k) {
-      for (u64& key : materialHash[c][k]) key = rand64();
-      for (u64& key : hash_piece[c][k]) key = rand64();
-    }
-  hash_side = rand64();
-  for (u64& key : hash_ep) key = rand64();
-  for (u64& key : hash_castle) key = rand64();
-}
 
 void init_materials() {
   wp = wn = wb = wr = wq = bp = bn = bb = br = bq = 0;

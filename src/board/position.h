@@ -28,6 +28,15 @@ struct PositionState {
   bool operator==(const PositionState&) const = default;
 };
 
+u64 rand64();
+// The keys normally come from the runtime's rand(), seeded from the clock.
+// With fixed draws on they come from a generator of the same shape restarted
+// from a fixed seed: "bench" uses it so that its node count is a signature,
+// the same on every run and every system.
+void fixed_key_draws(bool on);
+// New keys; the known-endgame table, keyed by them, must be rebuilt after.
+void init_hash();
+
 PER_THREAD_BEGIN
 
 extern PER_THREAD int piece[64];  // kind on each square, EMPTY if vacant
@@ -48,14 +57,6 @@ extern PER_THREAD int wpc, bpc;                                // knights to que
 extern PER_THREAD int wpawn, bpawn;                            // pawn material
 extern PER_THREAD int wpiece, bpiece;                          // non-pawn material
 
-u64 rand64();
-// The keys normally come from the runtime's rand(), seeded from the clock.
-// With fixed draws on they come from a generator of the same shape restarted
-// from a fixed seed: "bench" uses it so that its node count is a signature,
-// the same on every run and every system.
-void fixed_key_draws(bool on);
-// New keys; the known-endgame table, keyed by them, must be rebuilt after.
-void init_hash();
 void init_materials();
 // Sets up the position and keeps the keys; false, the board unusable, when
 // fen() refuses the text.

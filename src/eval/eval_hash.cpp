@@ -6,6 +6,13 @@
 #include "board/position.h"
 #include "eval/eval_cache.h"
 
+// Clears of any of the main thread's caches, which renew the helpers' caches;
+// one count for the whole engine.
+extern std::uint32_t eval_cache_clears;
+#ifndef CORVANTIS_HELPER_COPY
+std::uint32_t eval_cache_clears = 0;
+#endif
+
 PER_THREAD_BEGIN
 
 PER_THREAD EvalHashEntry* ETable = nullptr;
@@ -31,8 +38,6 @@ void store(EvalHashEntry* table, std::uint32_t size, u64 key, int value) {
   e.score = value;
 }
 
-std::uint32_t clears = 0;  // by the main thread, of any of its caches
-
 template <class T>
 void wipe(T* table, std::uint32_t size) {
   if (table) std::memset(static_cast<void*>(table), 0, sizeof(T) * size);
@@ -46,12 +51,12 @@ int pawn_probe_eval() { return probe(pETable, pgETSize, phash); }
 void pawn_store_eval(int value) { store(pETable, pgETSize, phash, value); }
 
 void clear_eval_caches(bool evaluations, bool pawns, bool shelters) {
-  if (evaluations || pawns || shelters) ++clears;
+  if (evaluations || pawns || shelters) ++eval_cache_clears;
   if (evaluations) wipe(ETable, gETSize);
   if (pawns) wipe(pETable, pgETSize);
   if (shelters) wipe(kShelterTable, ksETSize);
 }
 
-std::uint32_t eval_clears() { return clears; }
+std::uint32_t eval_clears() { return eval_cache_clears; }
 
 PER_THREAD_END

@@ -79,7 +79,7 @@ void restore_line(const Line& line) {
 }
 
 // The best root move of each iteration, by depth.
-move iteration_moves[MAX_ITERATION + 1];
+PER_THREAD move iteration_moves[MAX_ITERATION + 1];
 
 void print_pv_moves(const move* moves, int length) {
   for (int i = 0; i < length; ++i) std::printf(" %s", move_str(moves[i].b));

@@ -11,10 +11,14 @@
 #include "platform/platform.h"
 #include "search/search_tables.h"
 
+// Set while the main thread allocates the tables; one for the whole engine.
+extern bool large_pages_refused;
+
 #ifndef CORVANTIS_HELPER_COPY
 hashBucket* hashREC = nullptr;
 std::uint32_t TT_size = 1024;
 std::uint16_t hash_gen = 0;
+bool large_pages_refused = false;
 #endif
 
 PER_THREAD_BEGIN
@@ -36,8 +40,6 @@ void format_size(char* out, std::size_t size, std::uint64_t bytes) {
   if (bytes % (1u << 20) == 0) std::snprintf(out, size, "%llu MB", static_cast<unsigned long long>(bytes >> 20));
   else std::snprintf(out, size, "%llu kB", static_cast<unsigned long long>(bytes >> 10));
 }
-
-bool large_pages_refused = false;
 
 // A table the system cannot give in full is halved until it can, and the
 // engine goes on with what it got. Only a system without memory for the
