@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Reads the symbol tables of the helper threads' copy of the search (the
-# object files of corvantis_helper_copy in the build directory given) and
-# fails on a data object there that is not thread-local: each helper would
-# share it with the others, or leave it unused beside the main thread's.
+# Reads the helper threads' copy of the search (the object files of
+# corvantis_helper_copy in the build directory given) and fails
+# - on a data object there that is not thread-local: each helper would share
+#   it with the others, or leave it unused beside the main thread's;
+# - on a function there that stores straight into data all threads share
+#   (an instruction whose target is a relocated, not thread-local address):
+#   such work is the main thread's, and its copy alone should exist.
 # Needs object files with machine code (a build without link-time
 # optimisation, such as the sanitizer builds).
 set -uo pipefail
@@ -24,5 +27,21 @@ for object in $objects; do
     status=1
   fi
 done
-[ "$status" -eq 0 ] && echo "Every data object of the helpers' copy is thread-local."
+for object in $objects; do
+  # A store is an instruction whose last operand is the relocated address;
+  # thread-local data is reached through %fs with its own relocations.
+  writers=$(objdump -dr --no-show-raw-insn "$object" | awk '
+    /^[0-9a-f]+ <.*>:$/ { fn = $2 }
+    /^ +[0-9a-f]+:\t/ { split($0, field, "\t"); insn = field[2]; fresh = 1; next }
+    fresh && /R_X86_64_(PC32|32S|32|64)\t/ {
+      n = split(insn, ops, ",")
+      if (n > 1 && ops[n] ~ /\(%rip\)|^0x0(\(|$)/ && insn !~ /^(cmp|test|lea|push|call|jmp|bt|ucomis|comis)/) print fn
+    }
+    { fresh = 0 }' | sort -u | tr -d '<>:' | c++filt)
+  if [ -n "$writers" ]; then
+    echo "${object#"$build"/CMakeFiles/corvantis_helper_copy.dir/}: writes shared data: $(echo $writers | tr '\n' ' ')"
+    status=1
+  fi
+done
+[ "$status" -eq 0 ] && echo "The helpers' copy defines only thread-local data and writes none that is shared."
 exit "$status"

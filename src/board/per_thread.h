@@ -9,7 +9,11 @@
 // PER_THREAD marks a definition of such state; PER_THREAD_BEGIN and
 // PER_THREAD_END enclose the state's declarations and every function that
 // touches it. Types, constants and the state all threads share (tables,
-// keys, options, the transposition table) stay outside, defined once.
+// keys, options, the transposition table) stay outside, defined once. Code
+// only the main thread runs that writes such shared state (set-up, table
+// allocation, the driver) is left out of the helpers' copy with
+// #ifndef CORVANTIS_HELPER_COPY; tools/check_helper_copy.sh finds any that
+// is not, and any data of the helpers' copy that is not thread-local.
 #pragma once
 
 #ifdef CORVANTIS_HELPER_COPY

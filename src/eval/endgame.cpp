@@ -55,6 +55,7 @@ constexpr KnownConfig known_configs[] = {
 };
 // clang-format on
 
+#ifndef CORVANTIS_HELPER_COPY
 // The material key of one side's men.
 u64 side_key(int c, const char* men) {
   constexpr char letters[] = "PNBRQK";
@@ -66,6 +67,7 @@ u64 side_key(int c, const char* men) {
   }
   return key;
 }
+#endif
 
 // By the square of the king being mated, for a light-squared bishop: the
 // light corners a8 and h1 are the goal.
@@ -134,6 +136,7 @@ int opposite_bishops() {
   return only_bishops && opposite && close_in_pawns ? (bp - wp) * 50 : 0;
 }
 
+#ifndef CORVANTIS_HELPER_COPY
 // Keys of earlier key sets can never match again, so they are dropped.
 void initializeKnownEndgames() {
   knownEndgames.clear();
@@ -142,6 +145,7 @@ void initializeKnownEndgames() {
     if (e.either_side) knownEndgames[side_key(WHITE, e.black) ^ side_key(BLACK, e.white)] = e.code;
   }
 }
+#endif
 
 int EvaluateEnding() {
   if (wpc + bpc > 3) return 0;

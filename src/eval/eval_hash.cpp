@@ -50,12 +50,14 @@ void store_eval(int score) { store(ETable, gETSize, hash, score); }
 int pawn_probe_eval() { return probe(pETable, pgETSize, phash); }
 void pawn_store_eval(int value) { store(pETable, pgETSize, phash, value); }
 
+#ifndef CORVANTIS_HELPER_COPY
 void clear_eval_caches(bool evaluations, bool pawns, bool shelters) {
   if (evaluations || pawns || shelters) ++eval_cache_clears;
   if (evaluations) wipe(ETable, gETSize);
   if (pawns) wipe(pETable, pgETSize);
   if (shelters) wipe(kShelterTable, ksETSize);
 }
+#endif
 
 std::uint32_t eval_clears() { return eval_cache_clears; }
 

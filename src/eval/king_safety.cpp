@@ -67,6 +67,7 @@ int check_threats(int us, u64 safe, u64* unsafe) {
 
 }  // namespace
 
+#ifndef CORVANTIS_HELPER_COPY
 void scale_shelter_tables() {
   for (int d = 0; d < 4; ++d)
     for (int r = 0; r < 8; ++r) {
@@ -75,6 +76,7 @@ void scale_shelter_tables() {
     }
   blocked_storm_scaled = BlockedStorm * pawnStormWeight / 100;
 }
+#endif
 
 template <int Us>
 int PawnShelterAndStorm(int ksq) {

@@ -40,6 +40,7 @@ void open_window() {
   rbeta = MATE_VALUE;
 }
 
+#ifndef CORVANTIS_HELPER_COPY
 void set_time_budget() {
   // The hard limit: 15% of the clock, never below the allotment; a fixed
   // time per move is its own. Clock values reach 10^9 ms: percentages are
@@ -56,6 +57,7 @@ void set_time_budget() {
   if (out_of_book >= 1 && out_of_book <= 3 && si.time_available > 120000)
     stop_time += out_of_book == 1 ? max_time / 6 : max_time / 8;
 }
+#endif
 
 bool search_is_over(const Iteration& it, bool root_has_no_move) {
   if (si.nodes != 0 && (si.nodes <= searched_nodes() || root_has_no_move)) return true;
@@ -67,6 +69,7 @@ bool search_is_over(const Iteration& it, bool root_has_no_move) {
   return it.depth > SHORT_MATE_DEPTH && it.mate != 0 && it.mate >= -3 && it.mate <= 3;
 }
 
+#ifndef CORVANTIS_HELPER_COPY
 void extend_ponder_time(const Iteration& it) {
   if (it.depth <= PONDER_DEPTH || !si.ponder) return;
   // Only while the game is open: a won or lost position needs no more thought.
@@ -104,6 +107,7 @@ bool extend_time(const Iteration& it, bool extend_ok, bool single_line) {
   }
   return extended;
 }
+#endif
 
 bool next_iteration_fits(const Iteration& it) {
   if (si.ponder || si.infinite) return true;

@@ -22,6 +22,7 @@ PER_THREAD_BEGIN
 PER_THREAD move pv[MAX_PLY][MAX_PLY];
 PER_THREAD int pv_length[MAX_PLY];
 
+#ifndef CORVANTIS_HELPER_COPY
 void initSearch() {
   razor_margin[0] = 188;
   razor_margin[1] = OptionGetInt("RazorMargin1");
@@ -36,6 +37,7 @@ void initSearch() {
     }
   for (int d = 0; d < 16; ++d) futility_move_count[d] = static_cast<int>(2.9 + 1.045 * std::pow(d + 0.49, 1.8));
 }
+#endif
 
 void ResetSearch() {
   si.infinite = false;

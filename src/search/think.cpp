@@ -49,8 +49,6 @@ PER_THREAD ExcludedMoves ExcludeMove{};
 
 namespace {
 
-constexpr int MAX_ITERATION = 128;
-
 bool has_legal_move() {
   gen();
   for (int i = first_move[ply]; i < first_move[ply + 1]; ++i)
@@ -60,6 +58,9 @@ bool has_legal_move() {
     }
   return false;
 }
+
+#ifndef CORVANTIS_HELPER_COPY
+constexpr int MAX_ITERATION = 128;
 
 // A line of moves as the root search left it in pv row 0.
 struct Line {
@@ -110,6 +111,7 @@ bool play_book_move() {
   takeback();
   return true;
 }
+#endif
 
 }  // namespace
 
@@ -122,6 +124,7 @@ void clear_search_tables() {
   std::memset(static_cast<void*>(counterMove), 0, sizeof counterMove);
 }
 
+#ifndef CORVANTIS_HELPER_COPY
 namespace {
 
 void report_iteration(int d, int score, int mate) {
@@ -176,6 +179,7 @@ void prepare_search() {
 }
 
 }  // namespace
+#endif
 
 RootState root_state() {
   RootState root;
@@ -195,6 +199,8 @@ int run_iteration(int d, const RootState& root, int multi_pv) {
   return search_root(ralpha, rbeta, d * ONE_PLY, root.in_check, root.checker1, root.checker2);
 }
 
+// The driver: only the main thread runs it.
+#ifndef CORVANTIS_HELPER_COPY
 namespace {
 
 Iteration record_iteration(int d, int score) {
@@ -330,5 +336,6 @@ void think(int show) {
   // A MultiPV search stopped part way may have left a lesser line in row 0.
   if (multi_pv > 1 && lines.best.length > 0) restore_line(lines.best);
 }
+#endif
 
 PER_THREAD_END

@@ -19,6 +19,7 @@ std::int64_t last_info_time = 0;
 
 PER_THREAD_BEGIN
 
+#ifndef CORVANTIS_HELPER_COPY
 void allocate_time(int own_time, int own_inc, int movestogo) {
   const int available = own_time - OptionUci.time_buffer;
   int share;
@@ -39,6 +40,7 @@ void allocate_time(int own_time, int own_inc, int movestogo) {
   if (own_inc > 0) share += static_cast<int>(static_cast<long long>(own_inc) * 4 / 5);
   max_time = share > 20 ? share : 20;
 }
+#endif
 
 void CheckUserInputandTime() {
   if (si.stop_search) return;

@@ -25,6 +25,7 @@ PER_THREAD_BEGIN
 
 namespace {
 
+#ifndef CORVANTIS_HELPER_COPY
 constexpr std::uint32_t kMinEntries = 512;
 
 // The largest power of two of entries of that size fitting the megabytes.
@@ -72,6 +73,7 @@ void release(T*& table, std::uint32_t count) {
   free_large(table, sizeof(T) * count);
   table = nullptr;
 }
+#endif
 
 // Mate scores are stored relative to the node; bounds beyond the mate
 // threshold are stored as the threshold itself.
@@ -129,6 +131,7 @@ hashEntry* find_slot(bool* found, hashEntryData* old) {
 
 }  // namespace
 
+#ifndef CORVANTIS_HELPER_COPY
 void init_ttable(unsigned hash_mb, unsigned eval_hash_mb, unsigned pawn_hash_mb) {
   pgETSize = entries_for(pawn_hash_mb, 16);
   gETSize = entries_for(eval_hash_mb, 16);
@@ -177,6 +180,7 @@ void free_eval_caches(EvalCaches* c) {
   release(c->pawns, c->pawns_size);
   release(c->shelters, c->shelters_size);
 }
+#endif
 
 void use_eval_caches(const EvalCaches& c) {
   ETable = c.evals;
@@ -187,7 +191,9 @@ void use_eval_caches(const EvalCaches& c) {
   ksETSize = c.shelters_size;
 }
 
+#ifndef CORVANTIS_HELPER_COPY
 void age_hash() { hash_gen = static_cast<std::uint16_t>(hash_gen + 4); }
+#endif
 
 hashEntryData read_entry(const hashEntry& e) {
   const u64 move_word = e.move_word.load(std::memory_order_relaxed);
