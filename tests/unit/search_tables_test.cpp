@@ -1,7 +1,7 @@
 // What the node searches share: move ordering (history, killers, the check
-// test of an unmade move, hash-move validation), mate distances, extensions,
-// the reduction table's bounds and repetitions. The pickers' order and the
-// generation scores are pinned by the bench signature.
+// test of an unmade move, hash-move validation), extensions and repetitions.
+// The pickers' order, the generation scores, mate distances and reductions
+// are pinned by the bench signature.
 #include "search/search_tables.h"
 
 #include <gtest/gtest.h>
@@ -104,16 +104,9 @@ TEST_F(Ordering, HashMoveValidation) {
   EXPECT_FALSE(hash_move_playable(board_move(sq("b7"), sq("b8"), MF_PAWN | MF_PROMOTE)));
 }
 
-TEST(SearchTables, MateDistancesAndExtensions) {
-  for (int p = 1; p < 40; ++p) {
-    EXPECT_EQ(value_to_mate(30000 - p), (p + 1) / 2) << p;  // mate given at ply p
-    EXPECT_EQ(value_to_mate(p - 30000), -(p / 2)) << p;     // mated at ply p
-  }
-  EXPECT_TRUE(value_to_mate(29800) == 0 && value_to_mate(-29800) == 0);
-  // Depths and move numbers beyond the reduction table read its last row and column.
-  engine_setup();
-  EXPECT_EQ(get_lmr(true, 126, 500), 2 * reduction_table[1][63][63]);
-  EXPECT_EQ(get_lmr(false, 110, 64), 2 * reduction_table[0][55][63]);
+// Extensions of a move just made: checks, pawns reaching the seventh rank,
+// PV captures that leave the opponent pawns and at most one piece.
+TEST(SearchTables, Extensions) {
   const struct {
     const char *fen, *move;
     int depth;

@@ -161,10 +161,6 @@ TEST_F(TimeControl, Allocation) {
     EXPECT_EQ(max_time, c.max_time) << c.time << " " << c.inc << " " << c.moves_to_go << " " << c.previous;
   }
   hply = 0;
-  si.fixed_time = false;
-  max_time = si.time_available = 1000000000;
-  set_time_budget();
-  EXPECT_TRUE(ext_max_tt == 1000000000 && ScoreDropExtension1 == 800000000 && NewPvTimeExtension == 500000000);
 }
 
 // What ends a clock search after an iteration whatever the soft limit says
@@ -196,18 +192,6 @@ TEST_F(TimeControl, SearchIsOver) {
   EXPECT_FALSE(over(11, MATE_VALUE - 5));
   EXPECT_FALSE(over(12, MATE_VALUE - 7));
   ext_time_control_type = TC_NONE;
-}
-
-// The poll's hard limit, which no dialogue reaches: the soft limit alone
-// would let an extended search run on. (The first iteration, infinite and
-// ponder searches, "stop" and node budgets are the dialogues' business.)
-TEST_F(TimeControl, PollStopsAtTheHardLimit) {
-  si.iteration_done = true;
-  start_time = get_ms() - 5000;  // set in the past: nothing here waits on the clock
-  ext_max_tt = 5000;
-  si.stop_search = false;
-  CheckUserInputandTime();
-  EXPECT_TRUE(si.stop_search);
 }
 
 // A node that stops at its draw test counts one node and returns the draw
