@@ -15,6 +15,7 @@ PER_THREAD_BEGIN
 
 namespace {
 
+#ifndef CORVANTIS_HELPER_COPY
 struct KnownConfig {
   const char* white;  // the men of each side, king first, as FEN letters
   const char* black;
@@ -55,7 +56,6 @@ constexpr KnownConfig known_configs[] = {
 };
 // clang-format on
 
-#ifndef CORVANTIS_HELPER_COPY
 // The material key of one side's men.
 u64 side_key(int c, const char* men) {
   constexpr char letters[] = "PNBRQK";

@@ -12,9 +12,6 @@
 
 #ifndef CORVANTIS_HELPER_COPY
 int shelter_scaled[4][8], storm_scaled[4][8], blocked_storm_scaled;
-#endif
-
-PER_THREAD_BEGIN
 
 namespace {
 
@@ -28,6 +25,22 @@ constexpr int storm_attack_table[4][8] = {{89, 107, 123, 93, 57, 45, 51, 0},
                                           {4, 52, 162, 37, 7, -14, -2, 0},
                                           {-10, -14, 90, 15, 2, -7, -16, 0}};
 constexpr int BlockedStorm = 66;  // an enemy pawn stopped by ours on the third rank
+
+}  // namespace
+
+void scale_shelter_tables() {
+  for (int d = 0; d < 4; ++d)
+    for (int r = 0; r < 8; ++r) {
+      shelter_scaled[d][r] = shelter_bonus_table[d][r] * kingShelterWeight / 100;
+      storm_scaled[d][r] = storm_attack_table[d][r] * pawnStormWeight / 100;
+    }
+  blocked_storm_scaled = BlockedStorm * pawnStormWeight / 100;
+}
+#endif
+
+PER_THREAD_BEGIN
+
+namespace {
 
 constexpr int TrappedInCorner = 374;
 
@@ -66,17 +79,6 @@ int check_threats(int us, u64 safe, u64* unsafe) {
 }
 
 }  // namespace
-
-#ifndef CORVANTIS_HELPER_COPY
-void scale_shelter_tables() {
-  for (int d = 0; d < 4; ++d)
-    for (int r = 0; r < 8; ++r) {
-      shelter_scaled[d][r] = shelter_bonus_table[d][r] * kingShelterWeight / 100;
-      storm_scaled[d][r] = storm_attack_table[d][r] * pawnStormWeight / 100;
-    }
-  blocked_storm_scaled = BlockedStorm * pawnStormWeight / 100;
-}
-#endif
 
 template <int Us>
 int PawnShelterAndStorm(int ksq) {

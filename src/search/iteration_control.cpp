@@ -19,12 +19,14 @@ PER_THREAD_BEGIN
 
 namespace {
 
+#ifndef CORVANTIS_HELPER_COPY
 // Shallow iterations change their minds too often to decide about time;
 // these are the last depths that do not count, each for its decision.
 constexpr int NEW_PV_DEPTH = 10;
 constexpr int PONDER_DEPTH = 11;
 constexpr int SHORT_MATE_DEPTH = 11;
 constexpr int TROUBLE_DEPTH = 13;
+#endif
 
 // Aspiration: half the width of the window around the last score, the width
 // after a first fail (on the side it failed), and the score beyond which a
@@ -57,7 +59,6 @@ void set_time_budget() {
   if (out_of_book >= 1 && out_of_book <= 3 && si.time_available > 120000)
     stop_time += out_of_book == 1 ? max_time / 6 : max_time / 8;
 }
-#endif
 
 bool search_is_over(const Iteration& it, bool root_has_no_move) {
   if (si.nodes != 0 && (si.nodes <= searched_nodes() || root_has_no_move)) return true;
@@ -69,7 +70,6 @@ bool search_is_over(const Iteration& it, bool root_has_no_move) {
   return it.depth > SHORT_MATE_DEPTH && it.mate != 0 && it.mate >= -3 && it.mate <= 3;
 }
 
-#ifndef CORVANTIS_HELPER_COPY
 void extend_ponder_time(const Iteration& it) {
   if (it.depth <= PONDER_DEPTH || !si.ponder) return;
   // Only while the game is open: a won or lost position needs no more thought.
@@ -107,7 +107,6 @@ bool extend_time(const Iteration& it, bool extend_ok, bool single_line) {
   }
   return extended;
 }
-#endif
 
 bool next_iteration_fits(const Iteration& it) {
   if (si.ponder || si.infinite) return true;
@@ -119,6 +118,7 @@ bool next_iteration_fits(const Iteration& it) {
   const bool clock = ext_time_control_type == TC_MOVES_TO_GO || ext_time_control_type == TC_CLOCK;
   return !(it.depth > 6 && !si.fixed_time && it.time > max_time / 4 && clock && budget - it.time < it.time * 3 / 2);
 }
+#endif
 
 bool next_window(int score, int* fails) {
   if (score <= ralpha || score >= rbeta) {
