@@ -53,6 +53,8 @@ bool usable_position() {
   return !in_check(xside);
 }
 
+bool rook_on(int sq, int c) { return piece[sq] == ROOK && color[sq] == c; }
+
 // KQkq, granted only where king and rook stand on their squares of standard chess.
 const char* read_standard_rights(const char* p) {
   standard_castling();
@@ -60,7 +62,6 @@ const char* read_standard_rights(const char* p) {
   for (; *p && std::strchr("KQkq-", *p); ++p) {
     const bool white_king_home = piece[60] == KING && color[60] == WHITE;
     const bool black_king_home = piece[4] == KING && color[4] == BLACK;
-    auto rook_on = [](int sq, int c) { return piece[sq] == ROOK && color[sq] == c; };
     if (*p == 'K' && white_king_home && rook_on(63, WHITE)) castle |= 1;
     if (*p == 'Q' && white_king_home && rook_on(56, WHITE)) castle |= 2;
     if (*p == 'k' && black_king_home && rook_on(7, BLACK)) castle |= 4;
@@ -76,16 +77,15 @@ int named_rook(char letter, int colour, int* right) {
   const int back_rank = colour == WHITE ? 56 : 0;
   const int king = KingLocation(colour);
   if (king < 0 || row_of(king) != row_of(back_rank)) return -1;
-  auto own_rook = [colour](int sq) { return piece[sq] == ROOK && color[sq] == colour; };
   const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
   int rook = -1;
   if (upper == 'K') {
     for (int f = 7; f > file_of(king) && rook < 0; --f)
-      if (own_rook(back_rank + f)) rook = back_rank + f;
+      if (rook_on(back_rank + f, colour)) rook = back_rank + f;
   } else if (upper == 'Q') {
     for (int f = 0; f < file_of(king) && rook < 0; ++f)
-      if (own_rook(back_rank + f)) rook = back_rank + f;
-  } else if (own_rook(back_rank + upper - 'A')) {
+      if (rook_on(back_rank + f, colour)) rook = back_rank + f;
+  } else if (rook_on(back_rank + upper - 'A', colour)) {
     rook = back_rank + upper - 'A';
   }
   if (rook < 0) return -1;
