@@ -4,7 +4,15 @@
 
 #include <cstdio>
 
-#include "platform/platform.h"
+// Lets the compiler check the arguments of a printf-like function: the
+// format is parameter fmt, the arguments start at parameter first.
+#if defined(__MINGW32__) && !defined(__clang__)
+#define PRINTF_FORMAT(fmt, first) __attribute__((format(gnu_printf, fmt, first)))
+#elif defined(__GNUC__) || defined(__clang__)
+#define PRINTF_FORMAT(fmt, first) __attribute__((format(printf, fmt, first)))
+#else
+#define PRINTF_FORMAT(fmt, first)
+#endif
 
 struct LogInfo {
   std::FILE* fp;

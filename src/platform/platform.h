@@ -33,8 +33,8 @@ void free_large(void* p, std::size_t bytes);
 // True when the processor executes POPCNT.
 bool isPOPCNTSupported();
 
-// The compiler ties: the POPCNT instruction, a cache prefetch and the
-// printf-format check, for GCC and Clang and for MSVC and clang-cl.
+// The compiler ties: the POPCNT instruction and a cache prefetch, for GCC
+// and Clang and for MSVC and clang-cl.
 #if defined(_MSC_VER)
 #include <intrin.h>
 #endif
@@ -60,13 +60,3 @@ inline void prefetch(const void* p) {
   __builtin_prefetch(p);
 #endif
 }
-
-// Lets the compiler check the arguments of a printf-like function: the
-// format is parameter fmt, the arguments start at parameter first.
-#if defined(__MINGW32__) && !defined(__clang__)
-#define PRINTF_FORMAT(fmt, first) __attribute__((format(gnu_printf, fmt, first)))
-#elif defined(__GNUC__) || defined(__clang__)
-#define PRINTF_FORMAT(fmt, first) __attribute__((format(printf, fmt, first)))
-#else
-#define PRINTF_FORMAT(fmt, first)
-#endif
