@@ -137,20 +137,6 @@ TEST_F(Staged, QuiescenceCapturesAndRecaptures) {
   EXPECT_GT(squares, 10000);
 }
 
-// Under-promotions only at the root and the level below it.
-TEST_F(Staged, UnderPromotionsOnlyNearTheRoot) {
-  set_position("r3k3/1P6/8/8/8/8/8/4K3 w - - 0 1");
-  gen_win_caps();
-  EXPECT_EQ(level_moves().size(), 8u);  // bxa8 and b8, each to all four pieces
-  ply = 2;
-  first_move[2] = 0;
-  gen_win_caps();
-  const std::vector<gen_entry> list = level_moves();
-  ply = 0;
-  ASSERT_EQ(list.size(), 2u);
-  EXPECT_TRUE(list[0].m.b.promote == QUEEN && list[1].m.b.promote == QUEEN);
-}
-
 // Each generated quiet check is a quiet move of gen() that checks once made
 // (at most twice: a direct and a discovered check); every quiet move that
 // checks is generated, apart from king moves, castling and promotions that

@@ -1,7 +1,7 @@
-// What the node searches share: move ordering (history, killers, the check
-// test of an unmade move, hash-move validation), extensions and repetitions.
-// The pickers' order, the generation scores, mate distances and reductions
-// are pinned by the bench signature.
+// What the node searches share: move ordering (history, the check test of an
+// unmade move, hash-move validation) and repetitions. The pickers' order, the
+// generation scores, killers, extensions, mate distances and reductions are
+// pinned by the bench signature.
 #include "search/search_tables.h"
 
 #include <gtest/gtest.h>
@@ -32,10 +32,9 @@ class Ordering : public ::testing::Test {
   void TearDown() override { reset_ordering_tables(); }
 };
 
-// History stays within its range under any sequence of updates; killers
-// shift, a repeated killer does not, the mate killer takes mate scores from
-// the bound on. Counter moves and the quiet-move filter show in the bench signature.
-TEST_F(Ordering, HistoryRangeAndKillers) {
+// History stays within its range under any sequence of updates. Killers,
+// counter moves and the quiet-move filter show in the bench signature.
+TEST_F(Ordering, HistoryStaysInRange) {
   set_position("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
   const move nf3 = board_move("g1", "f3");
   const int& h = historyScore[WHITE][KNIGHT][sq("f3")];
@@ -46,13 +45,6 @@ TEST_F(Ordering, HistoryRangeAndKillers) {
     else history_bad(nf3, -1000, depth, 0);
     ASSERT_TRUE(h >= 0 && h <= 65536) << h;
   }
-  ASSERT_TRUE(play("e2e4"));
-  const move previous = hist_dat[hply - 1].m, nf6 = board_move("g8", "f6"), nc6 = board_move("b8", "c6");
-  const move e5 = board_move(sq("e7"), sq("e5"), MF_PAWN | MF_PUSH2);
-  for (const move& m : {nf6, nc6, nc6}) update_killers(m, 29799, previous);
-  EXPECT_TRUE(killer1[ply].m.u == nc6.u && killer2[ply].m.u == nf6.u && mkiller1[ply].m.u == 0);
-  update_killers(e5, 29800, previous);
-  EXPECT_EQ(mkiller1[ply].m.u, e5.u);
 }
 
 // The check test of an unmade move against the board after making it.
@@ -102,33 +94,6 @@ TEST_F(Ordering, HashMoveValidation) {
   set_position("r3k3/1P6/8/8/8/8/8/R3K2R w K - 0 1");
   EXPECT_FALSE(hash_move_playable(board_move(sq("e1"), sq("g1"), MF_CASTLE)));
   EXPECT_FALSE(hash_move_playable(board_move(sq("b7"), sq("b8"), MF_PAWN | MF_PROMOTE)));
-}
-
-// Extensions of a move just made: checks, pawns reaching the seventh rank,
-// PV captures that leave the opponent pawns and at most one piece.
-TEST(SearchTables, Extensions) {
-  const struct {
-    const char *fen, *move;
-    int depth;
-    bool check, pv;
-    int ext;
-  } cases[] = {
-      {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "e1d1", 20, true, true, 2},  // check at a PV node
-      {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "e1d1", 3, true, false, 2},  // check near the horizon
-      {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "e1d1", 4, true, false, 0},
-      {"4k3/3r4/4P3/8/8/8/8/4K3 w - - 0 1", "e6d7", 20, false, false, 2},  // to the seventh rank
-      {"4k3/8/8/4P3/8/8/8/4K3 w - - 0 1", "e5e6", 20, false, false, 0},
-      // A PV capture of a piece that leaves the opponent pawns and at most one piece.
-      {"4k3/p6b/8/3n4/8/8/8/3RK3 w - - 0 1", "d1d5", 20, false, true, 2},
-      {"4k3/p7/8/3p4/8/8/8/3RK3 w - - 0 1", "d1d5", 20, false, true, 0},
-      {"4k2r/p7/8/3n4/8/8/b7/3RK3 w - - 0 1", "d1d5", 20, false, true, 0},
-      {"4k3/p7/8/3pP3/8/8/8/4K3 w - d6 0 2", "e5d6", 20, false, true, 2},  // en passant records no capture
-  };
-  for (const auto& c : cases) {
-    set_position(c.fen);
-    ASSERT_TRUE(play(c.move)) << c.fen;
-    EXPECT_EQ(define_ext(hist_dat[hply - 1].m, c.depth, c.check, side, c.pv), c.ext) << c.fen << " " << c.move;
-  }
 }
 
 // The half-move clock of a loaded text counts moves this history does not hold.

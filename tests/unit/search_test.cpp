@@ -1,6 +1,7 @@
-// Whole searches through think() at a fixed depth, the time control, and the
-// draw rules as each node search applies them. The aspiration windows and
-// time extensions are pinned by the bench signature and the dialogues' limits.
+// The clock's share for one move, and the draw rules as each node search
+// applies them. Whole searches, mates and the limits that end them are the
+// dialogues' business; the aspiration windows and time extensions are pinned
+// by the bench signature.
 #include "search/search.h"
 
 #include <gtest/gtest.h>
@@ -8,19 +9,13 @@
 #include <cstdint>
 #include <sstream>
 #include <string>
-#include <tuple>
-#include <utility>
-#include <vector>
 
 #include "board/attacks.h"
 #include "board/makemove.h"
 #include "board/position.h"
-#include "engine/uci.h"
-#include "movegen/gen.h"
 #include "options/options.h"
 #include "platform/platform.h"
-#include "search/iteration_control.h"
-#include "search/search_tables.h"
+#include "search/control.h"
 #include "search/think.h"
 #include "search/timecontrol.h"
 #include "search/tt.h"
@@ -47,94 +42,12 @@ class SearchFixture : public ::testing::Test {
     si = saved_si;
     OptionUci = saved_options;
     max_time = saved_max_time;
-    max_depth = saved_max_depth;
     set_position("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
   }
   const SearchControl saved_si = (engine_setup(), si);
   const OptionValues saved_options = OptionUci;
-  const int saved_max_time = max_time, saved_max_depth = max_depth;
-  // Searches to depth and checks that the board is as it was.
-  static void search(int depth) {
-    const std::string fen = board_fen();
-    const u64 key = hash, pawn_key = phash;
-    const int hply_before = hply;
-    max_depth = depth;
-    think(0);
-    EXPECT_TRUE(board_fen() == fen && hash == key && phash == pawn_key && hply == hply_before && ply == 0) << fen;
-  }
-  static move best() { return pv[0][0]; }
-  static bool is_legal_here(const move& m) {
-    gen();
-    for (const move& legal : legal_level_moves())
-      if (legal.u == m.u) return true;
-    return false;
-  }
+  const int saved_max_time = max_time;
 };
-
-bool loses_within(int n);
-
-// Reference mate search over legal moves: can the side to move mate in at most n moves?
-bool mates_within(int n) {
-  gen();
-  for (const move& m : legal_level_moves()) {
-    makemove(m.b);
-    const bool mated = loses_within(n);
-    takeback();
-    if (mated) return true;
-  }
-  return false;
-}
-
-// The side to move is mated, or will be within n - 1 further attacking moves, whatever it plays.
-bool loses_within(int n) {
-  gen();
-  const std::vector<move> replies = legal_level_moves();
-  if (replies.empty()) return in_check(side);
-  if (n == 1) return false;
-  for (const move& r : replies) {
-    makemove(r.b);
-    const bool lost = mates_within(n - 1);
-    takeback();
-    if (!lost) return false;
-  }
-  return true;
-}
-
-using Think = SearchFixture;
-
-// Mates at their distance (checked against the reference search), and a legal
-// move wherever there is one: castling, promotions, en passant, the fifty-move edge.
-TEST_F(Think, FindsMatesAndPlaysLegalMoves) {
-  const struct {
-    const char* fen;
-    int moves;  // mate in this many moves of the side to move; negative: mated; 0: no mate
-  } cases[] = {
-      {"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", 1},
-      {"k7/8/2K5/8/8/8/8/7R w - - 0 1", 2},
-      {"r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 1", 2},
-      {"k7/8/8/3K4/8/8/8/7R w - - 0 1", 3},
-      {"7r/8/8/8/3k4/8/8/K7 b - - 0 1", 3},
-      {"k7/8/1K6/8/8/8/8/7R b - - 0 1", -1},  // Kb8 only, then Rh8
-      {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", 0},
-      {"r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1", 0},
-      {"rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3", 0},
-      {"4k3/8/8/8/8/8/8/R3K2R w KQ - 99 70", 0},
-      {"1r1q1k1r/Q4ppp/2B2n2/8/Pbbp4/1P4P1/2PP1P1P/R1B1K2R b - - 0 1", 0},
-  };
-  for (const auto& c : cases) {
-    set_position(c.fen);
-    if (c.moves > 0) {
-      ASSERT_TRUE(mates_within(c.moves) && !(c.moves > 1 && mates_within(c.moves - 1))) << c.fen;
-    }
-    search(c.moves ? 8 : 6);
-    ASSERT_TRUE(is_legal_here(best())) << c.fen;
-    if (!c.moves) continue;
-    EXPECT_EQ(value_to_mate(iscore[8]), c.moves) << c.fen;
-    ASSERT_TRUE(makemove(best().b));  // the chosen move keeps the mate in reach
-    EXPECT_TRUE(c.moves < 0 || loses_within(c.moves)) << c.fen << " " << move_text(best());
-    takeback();
-  }
-}
 
 using TimeControl = SearchFixture;
 
@@ -147,9 +60,7 @@ TEST_F(TimeControl, Allocation) {
     int time, inc, moves_to_go, previous;  // previous: the score of the search two plies earlier
     int max_time;
   } cases[] = {
-      {60000, none, none, 0, 1988},
       {60000, 1000, none, 0, 2788},
-      {10000, none, 1, 0, 6958},
       {500, none, none, 0, 20},
       {60000, none, none, -150, 2987},
       {1000000000, 1000000000, 1, 0, 699999958 + 800000000},  // the largest clock "go" accepts
@@ -161,37 +72,6 @@ TEST_F(TimeControl, Allocation) {
     EXPECT_EQ(max_time, c.max_time) << c.time << " " << c.inc << " " << c.moves_to_go << " " << c.previous;
   }
   hply = 0;
-}
-
-// What ends a clock search after an iteration whatever the soft limit says
-// (10 s allotted from 300 s left): the mate asked for, the hard limit, a
-// certain short mate. Node budgets, infinite and ponder searches are the dialogues' business.
-TEST_F(TimeControl, SearchIsOver) {
-  si.fixed_time = si.bench = false;
-  si.mate = -1;
-  ext_time_control_type = TC_CLOCK;
-  max_time = 10000;
-  si.time_available = 300000;
-  start_time = 0;
-  set_time_budget();
-  auto over = [](int depth, int score, int time = 1000) {
-    return search_is_over({depth, score, 0, value_to_mate(score), time, false, false}, false);
-  };
-  EXPECT_FALSE(over(20, 0));
-  // "go mate 2": a mate as short or shorter, either way, after the first iteration.
-  si.mate = 2;
-  for (const auto& [depth, score, expected] :
-       {std::tuple{5, MATE_VALUE - 3, true}, std::tuple{5, 4 - MATE_VALUE, true}, std::tuple{5, MATE_VALUE - 5, false},
-        std::tuple{1, MATE_VALUE - 1, false}})
-    EXPECT_EQ(over(depth, score), expected) << depth << " " << score;
-  si.mate = -1;
-  // The hard limit (15% of the clock), and a mate within three moves seen after depth 11.
-  EXPECT_TRUE(over(5, 0, 45000));
-  EXPECT_FALSE(over(5, 0, 44999));
-  EXPECT_TRUE(over(12, 6 - MATE_VALUE));
-  EXPECT_FALSE(over(11, MATE_VALUE - 5));
-  EXPECT_FALSE(over(12, MATE_VALUE - 7));
-  ext_time_control_type = TC_NONE;
 }
 
 // A node that stops at its draw test counts one node and returns the draw
