@@ -107,8 +107,7 @@ void execute(char* line) {
 
 void GetString(char* buf, int size) {
   if (read_input_line(buf, size)) return;
-  set_thread_count(1);  // no helper may run on while the process ends
-  std::exit(0);
+  exit_engine(0);
 }
 
 void LoopCall() {

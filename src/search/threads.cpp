@@ -2,18 +2,21 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
-#include <thread>
 
+#include "platform/thread.h"
 #include "search/control.h"
 #include "search/think.h"
 
 namespace {
 
 struct Helper {
-  std::thread thread;
-  EvalCaches caches;                // sized by the main thread before each search
+  Thread thread;
+  unsigned searches_seen;           // the searches count up to its start
+  EvalCaches caches;                // sized by the main thread before each search, emptied by the helper
   std::atomic<std::int64_t> nodes;  // published at every poll
 };
 
@@ -33,7 +36,9 @@ std::atomic<bool> stop{false};
 // The main thread's node count as of its last poll, for the helpers' budget check.
 std::atomic<std::int64_t> main_nodes{0};
 
-void helper_main(Helper* h, unsigned seen) {
+void helper_main(void* arg) {
+  Helper* h = static_cast<Helper*>(arg);
+  unsigned seen = h->searches_seen;
   for (;;) {
     {
       std::unique_lock lock(mutex);
@@ -41,6 +46,8 @@ void helper_main(Helper* h, unsigned seen) {
       if (quitting) return;
       seen = searches;
     }
+    // Emptied here, so the main thread does not wait while the helpers' caches are wiped.
+    empty_helper_caches_if_stale(&h->caches);
     helper_copy::helper_search(root, static_cast<int>(h - helpers) + 1, h->caches);
     std::lock_guard lock(mutex);
     if (--running == 0) idle.notify_one();
@@ -58,13 +65,21 @@ void set_thread_count(int n) {
     quitting = true;
   }
   wake.notify_all();
-  for (int i = 0; i < helper_count; ++i) helpers[i].thread.join();
+  for (int i = 0; i < helper_count; ++i) join_thread(&helpers[i].thread);
   quitting = false;
   for (int i = wanted; i < helper_count; ++i) free_eval_caches(&helpers[i].caches);
-  for (int i = 0; i < wanted; ++i) {
-    helpers[i].thread = std::thread(helper_main, &helpers[i], searches);
+  helper_count = 0;
+  while (helper_count < wanted) {
+    Helper& h = helpers[helper_count];
+    h.searches_seen = searches;
+    if (!start_thread(&h.thread, helper_main, &h)) break;
+    ++helper_count;
   }
-  helper_count = wanted;
+  if (helper_count < wanted) {
+    // What the system could give: the search goes on with fewer helpers.
+    for (int i = helper_count; i < wanted; ++i) free_eval_caches(&helpers[i].caches);
+    std::printf("info string could not start %d threads, using %d\n", wanted + 1, helper_count + 1);
+  }
 }
 
 void start_helpers(int depth_limit) {
@@ -73,7 +88,7 @@ void start_helpers(int depth_limit) {
   std::memcpy(static_cast<void*>(root.history), hist_dat, sizeof(hist_entry) * (hply + 1));
   root.depth_limit = depth_limit;
   root.node_budget = si.nodes;
-  for (int i = 0; i < helper_count; ++i) renew_eval_caches(&helpers[i].caches);
+  for (int i = 0; i < helper_count; ++i) size_helper_caches(&helpers[i].caches, helper_count);
   stop.store(false, std::memory_order_relaxed);
   {
     std::lock_guard lock(mutex);
@@ -87,6 +102,11 @@ void stop_helpers() {
   stop.store(true, std::memory_order_relaxed);
   std::unique_lock lock(mutex);
   idle.wait(lock, [] { return running == 0; });
+}
+
+void exit_engine(int status) {
+  set_thread_count(1);
+  std::exit(status);
 }
 
 void reset_helper_nodes() {

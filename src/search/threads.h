@@ -24,6 +24,10 @@ void start_helpers(int depth_limit);
 // Main thread: stops the helpers and returns once every one is idle.
 void stop_helpers();
 
+// Main thread: ends the process once the helpers have stopped and been
+// joined (a joinable thread destroyed at exit would abort it instead).
+[[noreturn]] void exit_engine(int status);
+
 // The nodes of the running or last search, all threads together (the
 // helpers' counts as of their last poll); a search that starts sets the
 // helpers' to 0, whether they take part or not.

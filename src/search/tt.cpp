@@ -10,6 +10,7 @@
 #include "output/output.h"
 #include "platform/platform.h"
 #include "search/search_tables.h"
+#include "search/threads.h"
 
 // Set while the main thread allocates the tables; one for the whole engine.
 extern bool large_pages_refused;
@@ -27,6 +28,8 @@ namespace {
 
 #ifndef CORVANTIS_HELPER_COPY
 constexpr std::uint32_t kMinEntries = 512;
+// 64 kB of evaluation entries: below that a helper's cache would hardly ever hit.
+constexpr std::uint32_t kHelperMinEntries = 4096;
 
 // The largest power of two of entries of that size fitting the megabytes.
 std::uint32_t entries_for(unsigned mb, std::size_t entry_size) {
@@ -62,7 +65,7 @@ T* allocate(std::uint32_t* count, const char* name) {
     }
     if (*count <= kMinEntries) {
       std::printf("info string no memory for the %s\n", name);
-      std::exit(1);
+      exit_engine(1);
     }
     *count /= 2;
   }
@@ -160,18 +163,38 @@ void clearHash() {
   clear_eval_caches(true, true, true);
 }
 
-void renew_eval_caches(EvalCaches* c) {
-  if (c->evals && c->wanted[0] == gETSize && c->wanted[1] == pgETSize && c->wanted[2] == ksETSize &&
-      c->clears_seen == eval_clears())
-    return;
-  // Fresh memory is empty, and costs nothing until it is written.
+namespace {
+
+// A helper's share of one of the main thread's caches: the largest power of
+// two of entries within main / helpers, at least kHelperMinEntries.
+std::uint32_t helper_entries(std::uint32_t main_entries, int helpers) {
+  std::uint32_t n = main_entries;
+  while (n > kHelperMinEntries && std::uint64_t{n} * static_cast<unsigned>(helpers) > main_entries) n /= 2;
+  return n;
+}
+
+}  // namespace
+
+void size_helper_caches(EvalCaches* c, int helpers) {
+  const std::uint32_t evals = helper_entries(gETSize, helpers), pawns = helper_entries(pgETSize, helpers),
+                      shelters = helper_entries(ksETSize, helpers);
+  if (c->evals && c->wanted[0] == evals && c->wanted[1] == pawns && c->wanted[2] == shelters) return;
+  // Fresh memory is empty.
   free_eval_caches(c);
-  c->wanted[0] = c->evals_size = gETSize;
-  c->wanted[1] = c->pawns_size = pgETSize;
-  c->wanted[2] = c->shelters_size = ksETSize;
+  c->wanted[0] = c->evals_size = evals;
+  c->wanted[1] = c->pawns_size = pawns;
+  c->wanted[2] = c->shelters_size = shelters;
   c->pawns = allocate<EvalHashEntry>(&c->pawns_size, "pawn hash");
   c->evals = allocate<EvalHashEntry>(&c->evals_size, "eval hash");
   c->shelters = allocate<ShelterCacheEntry>(&c->shelters_size, "king shelter table");
+  c->clears_seen = eval_clears();
+}
+
+void empty_helper_caches_if_stale(EvalCaches* c) {
+  if (c->clears_seen == eval_clears()) return;
+  std::memset(static_cast<void*>(c->evals), 0, sizeof(EvalHashEntry) * c->evals_size);
+  std::memset(static_cast<void*>(c->pawns), 0, sizeof(EvalHashEntry) * c->pawns_size);
+  std::memset(static_cast<void*>(c->shelters), 0, sizeof(ShelterCacheEntry) * c->shelters_size);
   c->clears_seen = eval_clears();
 }
 

@@ -44,7 +44,8 @@ extern std::uint16_t hash_gen;
 
 // The evaluation caches of a helper search thread. The main thread's are
 // allocated with the table; a helper's are allocated by the main thread,
-// which prints what it could not get, and handed to the helper.
+// which prints what it could not get, and handed to the helper, which
+// empties them itself.
 struct EvalCaches {
   EvalHashEntry* evals;
   std::uint32_t evals_size;
@@ -78,10 +79,15 @@ inline bool make_and_prefetch(move_bytes m) {
   return makemove(m);
 }
 
-// Main thread: caches of its own sizes, empty when its own have been emptied
-// since; allocated anew when either has changed.
-void renew_eval_caches(EvalCaches* c);
+// Main thread, between searches: a helper's caches, each its share of the
+// main thread's among all the helpers, so that the helpers together take
+// about what the main thread's caches take (but at least 64 kB of each);
+// allocated anew when a size has changed.
+void size_helper_caches(EvalCaches* c, int helpers);
 void free_eval_caches(EvalCaches* c);
+// Helper thread, before its search: empties its caches when the main thread
+// has emptied its own since (new keys, new weights).
+void empty_helper_caches_if_stale(EvalCaches* c);
 // Helper thread: its caches from now on.
 void use_eval_caches(const EvalCaches& c);
 

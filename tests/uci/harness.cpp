@@ -113,14 +113,14 @@ void EngineTest::SetUp() {
   std::vector<char*> argv;
   for (std::string& word : command) argv.push_back(word.data());
   argv.push_back(nullptr);
-  const rlimit data{data_limit, data_limit};
+  const rlimit data{data_limit, data_limit}, stack{8 << 20, 8 << 20};
   int to[2], from[2];
   ASSERT_TRUE(pipe2(to, O_CLOEXEC) == 0 && pipe2(from, O_CLOEXEC) == 0);
   started = std::time(nullptr);
   pid_ = fork();
   if (pid_ == 0) {  // only async-signal-safe calls until exec
     if (dup2(to[0], 0) < 0 || dup2(from[1], 1) < 0 || chdir(dir.c_str()) != 0) _exit(126);
-    if (data_limit && setrlimit(RLIMIT_DATA, &data) != 0) _exit(126);
+    if (data_limit && (setrlimit(RLIMIT_DATA, &data) != 0 || setrlimit(RLIMIT_STACK, &stack) != 0)) _exit(126);
     execv(argv[0], argv.data());
     _exit(127);
   }
@@ -213,12 +213,23 @@ std::optional<int> EngineTest::exit_status(Millis timeout) {
   return std::nullopt;
 }
 
-Lines EngineTest::expect_exit() {
+Lines EngineTest::expect_exit(int status) {
   exited = true;
-  const std::optional<int> status = exit_status(kTimeout);
+  const std::optional<int> ended = exit_status(kTimeout);
   const Lines rest = read_for(Millis(0));
-  EXPECT_EQ(status, 0) << "output after the last command:\n" << joined(rest);
+  EXPECT_EQ(ended, status) << "output after the last command:\n" << joined(rest);
   return rest;
+}
+
+long long EngineTest::proc_status(const std::string& field) const {
+  std::ifstream in("/proc/" + std::to_string(pid_) + "/status");
+  for (std::string name; in >> name; in.ignore(1 << 16, '\n'))
+    if (name == field + ":") {
+      long long value = -1;
+      in >> value;
+      return value;
+    }
+  return -1;
 }
 
 Lines EngineTest::ask(std::string_view command) {

@@ -78,8 +78,10 @@ class EngineTest : public ::testing::Test {
   // As read_for, failing the test when no line passes done.
   Lines read_until(const LineTest& done, Millis timeout = kTimeout);
   void close_input();  // the engine sees the end of its input
-  // Waits for the exit the test caused, requires status 0, and returns what was not yet read.
-  Lines expect_exit();
+  // Waits for the exit the test caused, requires the status, and returns what was not yet read.
+  Lines expect_exit(int status = 0);
+  // A field of the engine's /proc status, in kB for sizes ("VmRSS", "Threads"); -1 when absent.
+  long long proc_status(const std::string& field) const;
 
   // The command's whole output: what comes before the answer to "isready".
   Lines ask(std::string_view command);
@@ -114,7 +116,8 @@ class EngineTest : public ::testing::Test {
 
   std::filesystem::path dir;
   std::time_t started = 0;  // when the engine was started
-  // Set before SetUp: a limit in bytes on the engine's data (RLIMIT_DATA); 0 = none.
+  // Set before SetUp: a limit in bytes on the engine's data (RLIMIT_DATA), with
+  // the usual 8 MB stacks, whatever the test's own are; 0 = none.
   unsigned long long data_limit = 0;
 
  private:

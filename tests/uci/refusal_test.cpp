@@ -1,6 +1,7 @@
 // What the system refuses the engine: a log file it cannot create, memory
-// for the hash table it asks for. The engine says so on one "info string"
-// line and goes on with what it has.
+// for the hash table it asks for, threads. The engine says so on one "info
+// string" line and goes on with what it has, or ends in order when it has
+// nothing left.
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -58,6 +59,40 @@ TEST_F(UciMemoryLimit, HashTheSystemCannotGiveIsReducedToWhatItCan) {
   ask("setoption name ClearHash");
   EXPECT_EQ(ask("setoption name Hash value 64"), Lines{});  // a size that fits is taken as asked
   expect_played("position startpos", search("position startpos", "go depth 8"));
+}
+
+// More threads than the memory holds: the engine says how many it started.
+// When a helper cannot have even the smallest cache, the helpers are stopped
+// and joined, and the engine ends with its message instead of a crash.
+TEST_F(UciMemoryLimit, ThreadsTheSystemCannotGiveThenNoMemoryForTheHelpers) {
+  const Lines reply = ask("setoption name Threads value 256");
+  ASSERT_EQ(reply.size(), 1u) << joined(reply);
+  EXPECT_TRUE(matches(reply[0], "info string could not start 256 threads, using #")) << reply[0];
+  ASSERT_EQ(ask("position startpos"), Lines{});
+  send("go depth 6");
+  const Lines lines = read_until(starts("info string no memory for the "));
+  EXPECT_FALSE(any_starts(lines, "info depth") || any_starts(lines, "bestmove")) << joined(lines);
+  EXPECT_EQ(expect_exit(1), Lines{});
+}
+
+// Threads and Hash changed back and forth: no thread left running, and the
+// second round takes no more memory than the first.
+TEST_F(UciRefusal, ThreadsAndHashChangedBackAndForthLeaveNothingBehind) {
+  if (windows_engine()) GTEST_SKIP() << "reads the engine's /proc status";
+  long long resident[2];
+  for (long long& after : resident) {
+    for (const char* threads : {"256", "1", "64", "1"}) {
+      ask(std::string("setoption name Threads value ") + threads);
+      ask("setoption name Hash value 16");
+      expect_played("position startpos", search("position startpos", "go depth 4"));
+      ask("setoption name Hash value 128");
+    }
+    EXPECT_EQ(proc_status("Threads"), 1);
+    after = proc_status("VmRSS");
+  }
+#if !defined(__SANITIZE_ADDRESS__)
+  EXPECT_LT(resident[1], resident[0] + 8192) << "kB";
+#endif
 }
 
 }  // namespace

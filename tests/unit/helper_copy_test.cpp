@@ -38,7 +38,7 @@ std::vector<std::uint32_t> helper_level_moves() {
 TEST(HelperCopy, EvaluatesAndGeneratesLikeTheMainCopy) {
   engine_setup();
   EvalCaches caches{};
-  renew_eval_caches(&caches);
+  size_helper_caches(&caches, 1);
   helper_copy::use_eval_caches(caches);
   const int positions = for_each_corpus_position([] {
     const PositionState position = save_position();

@@ -103,28 +103,28 @@ TEST_F(TTable, TornEntryIsNeverTrusted) {
   EXPECT_EQ(probe(6), std::make_tuple(TT_EXACT, 15, m.u));
 }
 
-// A helper thread's evaluation caches are emptied before a search once the
-// main thread has emptied its own (new keys, new weights), and follow its
-// sizes; otherwise they keep what they hold.
-TEST(HelperCaches, EmptiedAndResizedAsTheMainThreads) {
+// A helper's caches are its share of the main thread's among the helpers,
+// never below 4096 entries; the helper empties them once the main thread has
+// emptied its own (new keys, new weights), and otherwise they keep what they hold.
+TEST(HelperCaches, ShareOfTheMainThreadsAndEmptiedWhenItsAre) {
   engine_setup();  // the main thread's caches
   EvalCaches c{};
-  renew_eval_caches(&c);
-  ASSERT_TRUE(c.evals && c.pawns && c.shelters);
-  EXPECT_TRUE(c.evals_size == gETSize && c.pawns_size == pgETSize && c.shelters_size == ksETSize);
+  for (const auto& [helpers, divisor] : {std::pair{1, 1u}, std::pair{3, 4u}, std::pair{4, 4u}, std::pair{255, 256u}}) {
+    size_helper_caches(&c, helpers);
+    ASSERT_TRUE(c.evals && c.pawns && c.shelters);
+    EXPECT_EQ(c.evals_size, gETSize / divisor) << helpers;
+    EXPECT_EQ(c.pawns_size, std::max(pgETSize / divisor, 4096u)) << helpers;
+    EXPECT_EQ(c.shelters_size, std::max(ksETSize / divisor, 4096u)) << helpers;
+  }
   c.evals[5].score = 7;
   c.pawns[5].score = 8;
-  renew_eval_caches(&c);
+  size_helper_caches(&c, 255);
+  empty_helper_caches_if_stale(&c);
   EXPECT_TRUE(c.evals[5].score == 7 && c.pawns[5].score == 8);
   clear_eval_caches(false, true, false);
-  renew_eval_caches(&c);
+  size_helper_caches(&c, 255);
+  empty_helper_caches_if_stale(&c);
   EXPECT_TRUE(c.evals[5].score == 0 && c.pawns[5].score == 0);
-  c.evals[5].score = 7;
-  const std::uint32_t main_size = gETSize;
-  gETSize /= 2;  // as a smaller EvalHash would leave it
-  renew_eval_caches(&c);
-  EXPECT_TRUE(c.evals_size == gETSize && c.evals[5].score == 0);
-  gETSize = main_size;
   free_eval_caches(&c);
   EXPECT_FALSE(c.evals || c.pawns || c.shelters);
 }
