@@ -4,6 +4,7 @@
 #include "board/castling.h"
 #include "engine/commands.h"
 #include "engine/uci.h"
+#include "eval/eval_hash.h"
 #include "eval/weights.h"
 #include "options/options.h"
 #include "output/output.h"
@@ -91,6 +92,7 @@ void uci_setoption(char* line) {
   if (!name || !value || value < name + 5) {
     if (name && !value && std::strcmp(name + 5, "ClearHash") == 0) {
       clearHash();
+      eval_caches_outdated();
       log_printf("hash is cleared\n");
     }
   } else {

@@ -6,11 +6,10 @@
 #include "board/position.h"
 #include "eval/eval_cache.h"
 
-// Clears of any of the main thread's caches, which renew the helpers' caches;
-// one count for the whole engine.
-extern std::uint32_t eval_cache_clears;
+// One count for the whole engine.
+extern std::uint32_t eval_cache_change_count;
 #ifndef CORVANTIS_HELPER_COPY
-std::uint32_t eval_cache_clears = 0;
+std::uint32_t eval_cache_change_count = 0;
 #endif
 
 PER_THREAD_BEGIN
@@ -52,13 +51,14 @@ void pawn_store_eval(int value) { store(pETable, pgETSize, phash, value); }
 
 #ifndef CORVANTIS_HELPER_COPY
 void clear_eval_caches(bool evaluations, bool pawns, bool shelters) {
-  if (evaluations || pawns || shelters) ++eval_cache_clears;
   if (evaluations) wipe(ETable, gETSize);
   if (pawns) wipe(pETable, pgETSize);
   if (shelters) wipe(kShelterTable, ksETSize);
 }
+
+void eval_caches_outdated() { ++eval_cache_change_count; }
 #endif
 
-std::uint32_t eval_clears() { return eval_cache_clears; }
+std::uint32_t eval_cache_changes() { return eval_cache_change_count; }
 
 PER_THREAD_END

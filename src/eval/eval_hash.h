@@ -16,9 +16,12 @@ void pawn_store_eval(int value);
 // Empties the evaluation hash, the pawn hash and the king-shelter cache, as asked.
 void clear_eval_caches(bool evaluations, bool pawns, bool shelters);
 
-// How often the calling code has emptied any of them: each search thread
-// has caches of its own, and those of the helpers are renewed before a
-// search when the main thread has emptied its own (new keys, new weights).
-std::uint32_t eval_clears();
+// Main thread: cached values no longer hold (new weights, or every table
+// emptied on request). Each search thread has caches of its own; the
+// helpers empty theirs before their next search. New keys need none of
+// this: a value stored under an old key is not found under a new one.
+void eval_caches_outdated();
+// How often that has happened.
+std::uint32_t eval_cache_changes();
 
 PER_THREAD_END

@@ -70,4 +70,5 @@ void OptionUpdate() {
   }
   if (shelter_stale) scale_shelter_tables();
   clear_eval_caches(eval_stale, pawns_stale, shelter_stale);
+  if (eval_stale || pawns_stale || shelter_stale) eval_caches_outdated();
 }

@@ -187,15 +187,15 @@ void size_helper_caches(EvalCaches* c, int helpers) {
   c->pawns = allocate<EvalHashEntry>(&c->pawns_size, "pawn hash");
   c->evals = allocate<EvalHashEntry>(&c->evals_size, "eval hash");
   c->shelters = allocate<ShelterCacheEntry>(&c->shelters_size, "king shelter table");
-  c->clears_seen = eval_clears();
+  c->changes_seen = eval_cache_changes();
 }
 
 void empty_helper_caches_if_stale(EvalCaches* c) {
-  if (c->clears_seen == eval_clears()) return;
+  if (c->changes_seen == eval_cache_changes()) return;
   std::memset(static_cast<void*>(c->evals), 0, sizeof(EvalHashEntry) * c->evals_size);
   std::memset(static_cast<void*>(c->pawns), 0, sizeof(EvalHashEntry) * c->pawns_size);
   std::memset(static_cast<void*>(c->shelters), 0, sizeof(ShelterCacheEntry) * c->shelters_size);
-  c->clears_seen = eval_clears();
+  c->changes_seen = eval_cache_changes();
 }
 
 void free_eval_caches(EvalCaches* c) {

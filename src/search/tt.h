@@ -53,8 +53,8 @@ struct EvalCaches {
   std::uint32_t pawns_size;
   ShelterCacheEntry* shelters;
   std::uint32_t shelters_size;
-  std::uint32_t wanted[3];    // the main thread's sizes when they were allocated
-  std::uint32_t clears_seen;  // eval_clears() then
+  std::uint32_t wanted[3];     // the main thread's sizes when they were allocated
+  std::uint32_t changes_seen;  // eval_cache_changes() when last emptied
 };
 
 PER_THREAD_BEGIN
@@ -85,8 +85,8 @@ inline bool make_and_prefetch(move_bytes m) {
 // allocated anew when a size has changed.
 void size_helper_caches(EvalCaches* c, int helpers);
 void free_eval_caches(EvalCaches* c);
-// Helper thread, before its search: empties its caches when the main thread
-// has emptied its own since (new keys, new weights).
+// Helper thread, before its search: empties its caches when their values no
+// longer hold (eval_caches_outdated since).
 void empty_helper_caches_if_stale(EvalCaches* c);
 // Helper thread: its caches from now on.
 void use_eval_caches(const EvalCaches& c);

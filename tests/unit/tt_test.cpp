@@ -104,8 +104,8 @@ TEST_F(TTable, TornEntryIsNeverTrusted) {
 }
 
 // A helper's caches are its share of the main thread's among the helpers,
-// never below 4096 entries; the helper empties them once the main thread has
-// emptied its own (new keys, new weights), and otherwise they keep what they hold.
+// never below 4096 entries; the helper empties them once cached values no
+// longer hold, and otherwise they keep what they hold.
 TEST(HelperCaches, ShareOfTheMainThreadsAndEmptiedWhenItsAre) {
   engine_setup();  // the main thread's caches
   EvalCaches c{};
@@ -121,7 +121,7 @@ TEST(HelperCaches, ShareOfTheMainThreadsAndEmptiedWhenItsAre) {
   size_helper_caches(&c, 255);
   empty_helper_caches_if_stale(&c);
   EXPECT_TRUE(c.evals[5].score == 7 && c.pawns[5].score == 8);
-  clear_eval_caches(false, true, false);
+  eval_caches_outdated();
   size_helper_caches(&c, 255);
   empty_helper_caches_if_stale(&c);
   EXPECT_TRUE(c.evals[5].score == 0 && c.pawns[5].score == 0);
