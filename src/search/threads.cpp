@@ -15,7 +15,7 @@ namespace {
 
 struct Helper {
   Thread thread;
-  unsigned searches_seen;           // the searches count up to its start
+  unsigned searches_seen;           // searches as of its start: it waits for the next
   EvalCaches caches;                // sized by the main thread before each search, emptied by the helper
   std::atomic<std::int64_t> nodes;  // published at every poll
 };
