@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -65,7 +64,7 @@ void execute(char* line) {
     log_printf(">> %s\n", line);
     if (!Searching) uci_position(line);
   } else if (starts_with(line, "version")) {
-    std::printf("info string %s\n", ENG_NAME_VER);
+    SendInfo("info string %s", ENG_NAME_VER);
   } else if (std::strcmp(line, "quit") == 0) {
     log_printf(">> %s\n", line);
     set_thread_count(1);  // the helpers stop before the table they use goes
@@ -91,7 +90,7 @@ void execute(char* line) {
     set_start_position();
     out_of_book = 0;
   } else if (std::strcmp(line, "eval") == 0) {
-    std::printf("evalscore cp %d\n", eval());
+    SendInfo("evalscore cp %d", eval());
   } else if (std::strcmp(line, "fen") == 0) {
     print_my_fen();
   } else if (std::strcmp(line, "bench") == 0) {
@@ -99,7 +98,7 @@ void execute(char* line) {
   } else if (std::strcmp(line, "symtestpos") == 0) {
     if (!Searching) symtestpos();
   } else if (*line) {
-    std::printf("info string unknown command %s\n", line);
+    SendInfo("info string unknown command %s", line);
   }
 }
 

@@ -82,11 +82,6 @@ void restore_line(const Line& line) {
 // The best root move of each iteration, by depth.
 PER_THREAD move iteration_moves[MAX_ITERATION + 1];
 
-void print_pv_moves(const move* moves, int length) {
-  for (int i = 0; i < length; ++i) std::printf(" %s", move_str(moves[i].b));
-  std::printf("\n");
-}
-
 std::int64_t nps(std::int64_t nodes, std::int64_t ms) { return nodes * 1000 / (ms > 0 ? ms : 1); }
 
 // The book move, when the book has one for this position: made the whole line.
@@ -127,20 +122,26 @@ void clear_search_tables() {
 #ifndef CORVANTIS_HELPER_COPY
 namespace {
 
+// One "info depth" line, moves and all, in one write.
+void print_line(int d, int index, const char* score, int time, std::int64_t nodes, const move* moves, int length) {
+  char text[MAX_PLY * 6 + 1] = "";  // " e7e8q" per move at most
+  int n = 0;
+  for (int i = 0; i < length; ++i) n += std::snprintf(text + n, sizeof text - n, " %s", move_str(moves[i].b));
+  SendInfo("info depth %d seldepth %d multipv %d score %s time %d nodes %" PRId64 " nps %" PRId64 " pv%s", d, gSelDepth,
+           index, score, time, nodes, nps(nodes, time), text);
+}
+
 void report_iteration(int d, int score, int mate) {
-  const std::int64_t nodes = searched_nodes();
-  const std::int64_t n = nps(nodes, si.elapsed);
+  char text[32];
   if (mate != 0) {
-    std::printf("info depth %d seldepth %d multipv 1 score mate %d time %d nodes %" PRId64 " nps %" PRId64 " pv", d,
-                gSelDepth, mate, si.elapsed, nodes, n);
+    std::snprintf(text, sizeof text, "mate %d", mate);
   } else {
     const char* bound = "";
     if (d > 7 && iscore[d] > iscore[d - 1] && score >= rbeta) bound = " lowerbound";
     else if (d > 7 && iscore[d] < iscore[d - 1] && score <= ralpha) bound = " upperbound";
-    std::printf("info depth %d seldepth %d multipv 1 score cp %d%s time %d nodes %" PRId64 " nps %" PRId64 " pv", d,
-                gSelDepth, score, bound, si.elapsed, nodes, n);
+    std::snprintf(text, sizeof text, "cp %d%s", score, bound);
   }
-  print_pv_moves(pv[0], pv_length[0]);
+  print_line(d, 1, text, si.elapsed, searched_nodes(), pv[0], pv_length[0]);
 }
 
 void report_multipv(int d, int lines, bool show) {
@@ -148,9 +149,9 @@ void report_multipv(int d, int lines, bool show) {
   if (!show) return;
   for (int i = 0; i < lines; ++i) {
     const pv_store_t& p = PVStore[i];
-    std::printf("info depth %d seldepth %d multipv %d score cp %d time %d nodes %" PRId64 " nps %" PRId64 " pv", d,
-                gSelDepth, i + 1, p.score, p.time, p.nodes, nps(p.nodes, p.time));
-    print_pv_moves(p.moves, p.length);
+    char text[16];
+    std::snprintf(text, sizeof text, "cp %d", p.score);
+    print_line(d, i + 1, text, p.time, p.nodes, p.moves, p.length);
   }
 }
 

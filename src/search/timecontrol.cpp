@@ -1,11 +1,11 @@
 #include "search/timecontrol.h"
 
 #include <cinttypes>
-#include <cstdio>
 
 #include "board/per_thread.h"
 #include "board/position.h"
 #include "options/options.h"
+#include "output/output.h"
 #include "platform/platform.h"
 #include "search/control.h"
 #include "search/think.h"
@@ -62,7 +62,7 @@ void CheckUserInputandTime() {
     const std::int64_t elapsed = now - start_time;
     if (elapsed > 999 && elapsed - last_info_time > 999) {
       const std::int64_t nodes = searched_nodes();
-      std::printf("info nodes %" PRId64 " nps %" PRId64 "\n", nodes, nodes * 1000 / (elapsed + 1));
+      SendInfo("info nodes %" PRId64 " nps %" PRId64, nodes, nodes * 1000 / (elapsed + 1));
       last_info_time = elapsed;
     } else if (elapsed <= 999) {
       last_info_time = 0;
