@@ -122,13 +122,16 @@ void clear_search_tables() {
 #ifndef CORVANTIS_HELPER_COPY
 namespace {
 
-// One "info depth" line, moves and all, in one write.
-void print_line(int d, int index, const char* score, int time, std::int64_t nodes, const move* moves, int length) {
+// One "info depth" line, moves and all, in one write. Every line, also each
+// MultiPV line, carries the time since "go" and the nodes searched so far:
+// GUIs read them as the search's.
+void print_line(int d, int index, const char* score, const move* moves, int length) {
   char text[MAX_PLY * 6 + 1] = "";  // " e7e8q" per move at most
   int n = 0;
   for (int i = 0; i < length; ++i) n += std::snprintf(text + n, sizeof text - n, " %s", move_str(moves[i].b));
+  const std::int64_t nodes = searched_nodes();
   SendInfo("info depth %d seldepth %d multipv %d score %s time %d nodes %" PRId64 " nps %" PRId64 " pv%s", d, gSelDepth,
-           index, score, time, nodes, nps(nodes, time), text);
+           index, score, si.elapsed, nodes, nps(nodes, si.elapsed), text);
 }
 
 void report_iteration(int d, int score, int mate) {
@@ -141,7 +144,7 @@ void report_iteration(int d, int score, int mate) {
     else if (d > 7 && iscore[d] < iscore[d - 1] && score <= ralpha) bound = " upperbound";
     std::snprintf(text, sizeof text, "cp %d%s", score, bound);
   }
-  print_line(d, 1, text, si.elapsed, searched_nodes(), pv[0], pv_length[0]);
+  print_line(d, 1, text, pv[0], pv_length[0]);
 }
 
 void report_multipv(int d, int lines, bool show) {
@@ -151,16 +154,14 @@ void report_multipv(int d, int lines, bool show) {
     const pv_store_t& p = PVStore[i];
     char text[16];
     std::snprintf(text, sizeof text, "cp %d", p.score);
-    print_line(d, i + 1, text, p.time, p.nodes, p.moves, p.length);
+    print_line(d, i + 1, text, p.moves, p.length);
   }
 }
 
-void store_line(int score, int time) {
+void store_line(int score) {
   pv_store_t& p = PVStore[my_cnt++];
   p.score = score;
   p.length = pv_length[0];
-  p.time = time;
-  p.nodes = searched_nodes();
   for (int j = 0; j < p.length; ++j) p.moves[j] = pv[0][j];
 }
 
@@ -219,12 +220,6 @@ Iteration record_iteration(int d, int score) {
           iteration_moves[d].u != iteration_moves[d - 1].u};
 }
 
-// The MultiPV lines of the depth being searched.
-struct MultiPvLines {
-  std::int64_t previous_clock;  // when the previous line was found
-  Line best;                    // the first line found at the depth: the best move is its first move
-};
-
 enum LineStep {
   NEXT_LINE,    // search the depth again for the next line
   CHECK_STOPS,  // go on to the decisions after an iteration
@@ -232,12 +227,9 @@ enum LineStep {
 };
 
 // Files the line just found and, once the depth has all its lines (or no
-// legal root move is left), reports them best first.
-LineStep record_multipv_line(const Iteration& it, int multi_pv, bool show, MultiPvLines* lines) {
-  const std::int64_t now = start_time + it.time;
-  int t = static_cast<int>(my_cnt == 0 && it.depth == 1 ? it.time : now - lines->previous_clock);
-  if (t < 1) t = 1;
-  lines->previous_clock = now;
+// legal root move is left), reports them best first. best keeps the first
+// line found at the depth: the best move is its first move.
+LineStep record_multipv_line(const Iteration& it, int multi_pv, bool show, Line* best) {
   if (ExcludeMove.count >= multi_pv) {
     clear_multipv();
     return CHECK_STOPS;
@@ -250,11 +242,11 @@ LineStep record_multipv_line(const Iteration& it, int multi_pv, bool show, Multi
     return NEXT_DEPTH;
   }
   ExcludeMove.moves[ExcludeMove.count++] = pv[0][0].u;
-  store_line(it.score, t);
+  store_line(it.score);
   // The reported best move is the first line found at this depth.
   for (int j = 0; j < PVStore[0].length; ++j) pv[0][j] = PVStore[0].moves[j];
   pv_length[0] = PVStore[0].length;
-  save_line(&lines->best);
+  save_line(best);
   if (my_cnt < multi_pv) return NEXT_LINE;
   report_multipv(it.depth, multi_pv, show);
   clear_multipv();
@@ -273,8 +265,6 @@ void SortByPvScore(int n, pv_store_t* store) {
         for (int k = 0; k < longer; ++k) std::swap(a.moves[k], b.moves[k]);
         std::swap(a.score, b.score);
         std::swap(a.length, b.length);
-        std::swap(a.time, b.time);
-        std::swap(a.nodes, b.nodes);
       }
 }
 
@@ -300,7 +290,7 @@ void think(int show) {
 
   const int multi_pv = OptionUci.multi_pv;
   int fails = 0;
-  MultiPvLines lines{};
+  Line best_line{};  // MultiPV
   // Infinite and ponder searches repeat the last depth until they are stopped.
   const int depth_limit = max_depth < MAX_ITERATION ? max_depth : MAX_ITERATION;
   // A weakened engine plays with one thread.
@@ -314,7 +304,7 @@ void think(int show) {
 
     if (multi_pv > 1) {
       if (!si.infinite && it.time > max_time) break;
-      const LineStep step = record_multipv_line(it, multi_pv, show, &lines);
+      const LineStep step = record_multipv_line(it, multi_pv, show, &best_line);
       if (step == NEXT_LINE) continue;
       if (step == NEXT_DEPTH) {
         d = next_depth(d);
@@ -335,7 +325,7 @@ void think(int show) {
   stop_helpers();
 
   // A MultiPV search stopped part way may have left a lesser line in row 0.
-  if (multi_pv > 1 && lines.best.length > 0) restore_line(lines.best);
+  if (multi_pv > 1 && best_line.length > 0) restore_line(best_line);
 }
 #endif
 
