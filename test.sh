@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the formatting and that no include runs up a floor, then builds
 # and runs every test (and checks the helpers' copy of the search): a Release build in build/release (the
-# profile-guided engine that ./run.sh builds), an AddressSanitizer/UBSan build
+# profile-guided engine that ./run.sh builds) with its Debian package where
+# dpkg-deb and dpkg-shlibdeps are installed, an AddressSanitizer/UBSan build
 # in build/asan, a ThreadSanitizer build in build/tsan for the tests that run
 # several threads and, where mingw-w64, clang, lld and wine are installed, the
 # Windows suite in build/windows. Extra arguments go to ctest, e.g.
@@ -55,6 +56,12 @@ fi
 echo "=== Include floors (tools/check_floors.sh)"
 tools/check_floors.sh || status=1
 run_suite build/release -DCMAKE_BUILD_TYPE=Release -DCORVANTIS_PGO=ON -DCORVANTIS_SANITIZE=OFF || status=1
+if command -v dpkg-deb >/dev/null && command -v dpkg-shlibdeps >/dev/null; then
+  echo "=== Debian package (tools/check_deb.sh)"
+  tools/check_deb.sh build/release || status=1
+else
+  echo "=== Debian package SKIPPED: it needs dpkg-deb and dpkg-shlibdeps (dpkg-dev); .ci/run installs them"
+fi
 run_suite build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANTIS_SANITIZE=ON || status=1
 # The helpers' copy holds no data object that is not thread-local; the
 # sanitizer build's objects carry machine code (no link-time optimisation).

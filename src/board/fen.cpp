@@ -9,6 +9,7 @@
 #include "board/castling.h"
 #include "board/per_thread.h"
 #include "board/position.h"
+#include "output/output.h"
 
 #ifndef CORVANTIS_HELPER_COPY
 const char* const square_name[64] = {
@@ -223,7 +224,7 @@ void print_my_fen() {
   char text[160];
   int n = write_board_fields(text);
   std::snprintf(text + n, sizeof text - n, "%s %d %d", ep == -1 ? "-" : square_name[ep], fifty, hply / 2 + 1);
-  std::printf("%s\n", text);
+  SendInfo("%s", text);
 }
 
 void get_fen(char* dst) {

@@ -12,6 +12,7 @@
 #include "movegen/movestack.h"
 #include "movegen/movetext.h"
 #include "options/options.h"
+#include "output/output.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ int pg_show(std::uint64_t key, char* move_text, int game_ply) {
   const char* name = OptionGetString("BookFilename");
   const BookFile file = open_book(name);
   if (!file) {
-    std::printf("info string opening book %s is missing!!\n", name);
+    SendInfo("info string opening book %s is missing!!", name);
     return 0;
   }
   entry_t candidates[MAX_BOOK_MOVES];

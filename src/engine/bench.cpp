@@ -1,11 +1,9 @@
 // "bench": a fixed-depth search of 30 positions, reporting time and speed.
-#include <cinttypes>
-#include <cstdio>
-
 #include "board/position.h"
 #include "engine/diagnostics.h"
 #include "engine/startup.h"
 #include "engine/uci.h"
+#include "output/output.h"
 #include "platform/platform.h"
 #include "search/think.h"
 #include "search/threads.h"
@@ -63,7 +61,7 @@ void bench() {
   }
   // A machine fast enough to need no time at all still gets a finite speed.
   const double seconds = (total_ms > 0 ? total_ms : 1) / 1000.0;
-  std::printf("t_time_ms = %0.0f, t_nodes = %0.0f, ave_nps = %0.0f\n\n", total_ms, total_nodes, total_nodes / seconds);
+  SendInfo("t_time_ms = %0.0f, t_nodes = %0.0f, ave_nps = %0.0f\n", total_ms, total_nodes, total_nodes / seconds);
   fixed_key_draws(false);
   set_start_position();
   si.bench = false;

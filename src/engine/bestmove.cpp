@@ -33,18 +33,18 @@ void report_no_move() {
 
 void ShowBestMove() {
   const std::int64_t elapsed = get_ms() - start_time;
-  std::printf("info time %d nodes %" PRId64 "\n", elapsed > 0 ? static_cast<int>(elapsed) : 0, searched_nodes());
+  SendInfo("info time %d nodes %" PRId64, elapsed > 0 ? static_cast<int>(elapsed) : 0, searched_nodes());
 
   const move best = pv[0][0];
   if (best.u == 0) {
-    std::printf("info string no legal move\n");
+    SendInfo("info string no legal move");
     report_no_move();
     return;
   }
   char best_text[6];
   std::snprintf(best_text, sizeof best_text, "%s", move_str(best.b));
   if (!makemove(best.b)) {
-    std::printf("info string %s is illegal\n", best_text);
+    SendInfo("info string %s is illegal", best_text);
     report_no_move();
     ply = 0;
     gen();

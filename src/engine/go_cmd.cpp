@@ -47,7 +47,7 @@ void add_search_moves(char** rest) {
     const int index = parse_move(word);
     const move_bytes m = index >= 0 ? gen_dat[index].m.b : move_bytes{};
     if (index < 0 || !makemove(m)) {
-      std::printf("info string the move (%s) to search is illegal??\n", word);
+      SendInfo("info string the move (%s) to search is illegal??", word);
       continue;
     }
     takeback();
@@ -92,12 +92,12 @@ bool read_limits(char* params, GoLimits* g, int* recognised) {
       char* value = next_word(&rest);
       if (!value) {
         if (!v->required) continue;
-        std::printf("info string missing %s param??\n", v->name);
+        SendInfo("info string missing %s param??", v->name);
         return false;
       }
       // A move time that is not a number is reported and skipped.
       if (v->field == &GoLimits::movetime && (*value < '0' || *value > '9')) {
-        std::printf("info string movetime param is not a digit??\n");
+        SendInfo("info string movetime param is not a digit??");
         continue;
       }
       g->*v->field = v->read(value);
@@ -147,7 +147,7 @@ void uci_go(const char* line) {
   if (!read_limits(params, &g, &recognised)) return;
   si.fixed_time = g.movetime >= 0;
   if (recognised == 0) {
-    std::printf("info string unknown command %s\n", line);
+    SendInfo("info string unknown command %s", line);
     return;
   }
 
@@ -192,9 +192,9 @@ void uci_go(const char* line) {
     start_time = get_ms();
     stop_time = start_time + max_time;
     ext_max_tt = max_time;
-    std::printf("info depth 0 score cp %d\n", qsearch(-MATE_VALUE, MATE_VALUE, 0, false));
+    SendInfo("info depth 0 score cp %d", qsearch(-MATE_VALUE, MATE_VALUE, 0, false));
     Searching = false;
-    std::printf("bestmove 0000\n");
+    SendInfo("bestmove 0000");
     return;
   }
   think(1);

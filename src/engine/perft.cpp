@@ -1,7 +1,5 @@
 // "perft": counts the leaves of the legal-move tree, a check of the move
 // generator and of make/unmake.
-#include <cstdio>
-
 #include "board/makemove.h"
 #include "board/position.h"
 #include "engine/diagnostics.h"
@@ -9,6 +7,7 @@
 #include "movegen/gen.h"
 #include "movegen/movestack.h"
 #include "movegen/movetext.h"
+#include "output/output.h"
 #include "platform/platform.h"
 
 namespace {
@@ -33,12 +32,12 @@ double perft(int depth) {
 
 void start_perft(int depth) {
   if (depth < 1 || depth > MAX_PERFT_DEPTH || hply + depth >= HIST_STACK) {
-    std::printf("info string invalid perft depth %d (1 to %d)\n", depth, MAX_PERFT_DEPTH);
+    SendInfo("info string invalid perft depth %d (1 to %d)", depth, MAX_PERFT_DEPTH);
     return;
   }
   const std::int64_t start = get_ms();
   gen();
-  std::printf("\n");
+  SendInfo("%s", "");  // a blank line before the counts
   double total = 0;
   for (int i = first_move[0]; i < first_move[1]; ++i) {
     const move_bytes m = gen_dat[i].m.b;
@@ -46,14 +45,13 @@ void start_perft(int depth) {
     const double n = perft(depth - 1);
     total += n;
     takeback();
-    std::printf(" %s - ", move_str(m));
-    std::printf("%0.0f\n", n);
+    SendInfo(" %s - %0.0f", move_str(m), n);
   }
   // A fast count can take 0 ms; count it as 1 ms rather than divide by zero.
   std::int64_t elapsed = get_ms() - start;
   if (elapsed < 1) elapsed = 1;
-  std::printf("\n Perft %d Summary\n", depth);
-  std::printf(" Nodes: %0.0f\n", total);
-  std::printf(" Time: %0.2f sec\n", static_cast<double>(elapsed) / 1000.0);
-  std::printf(" Nodes/sec: %0.0f\n\n", total * 1000.0 / static_cast<double>(elapsed));
+  SendInfo("\n Perft %d Summary", depth);
+  SendInfo(" Nodes: %0.0f", total);
+  SendInfo(" Time: %0.2f sec", static_cast<double>(elapsed) / 1000.0);
+  SendInfo(" Nodes/sec: %0.0f\n", total * 1000.0 / static_cast<double>(elapsed));
 }

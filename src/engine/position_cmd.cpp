@@ -1,5 +1,4 @@
 // The "position" command: set up a FEN or the start position and play the moves.
-#include <cstdio>
 #include <cstring>
 
 #include "board/makemove.h"
@@ -32,17 +31,17 @@ void play_moves(const char* t) {
 
     const int index = parse_move(text);
     if (index < 0) {
-      std::printf("info string Unknown command %s\n", text);
+      SendInfo("info string Unknown command %s", text);
       log_printf("Unknown command %s\n", text);
       return;
     }
     if (hply >= MAX_GAME_PLY) {
-      std::printf("info string game history full, %s and later moves not played\n", text);
+      SendInfo("info string game history full, %s and later moves not played", text);
       return;
     }
     const move_bytes m = gen_dat[index].m.b;
     if (!makemove(m)) {
-      std::printf("info string %s is illegal\n", text);
+      SendInfo("info string %s is illegal", text);
       log_printf("%s is illegal\n", move_str(m));
       return;
     }
@@ -61,7 +60,7 @@ void uci_position(const char* line) {
   else std::strcpy(text, spos);
   SearchInput.count = 0;  // a "searchmoves" list belongs to the position it was given for
   if (!init_board1(text)) {
-    std::printf("info string invalid fen %s, using the start position\n", text);
+    SendInfo("info string invalid fen %s, using the start position", text);
     init_board(spos);
   }
   gen();

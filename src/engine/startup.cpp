@@ -24,8 +24,8 @@ char ENG_NAME_VER[256];
 
 void program_header() {
   gUseHwPopCnt = isPOPCNTSupported();
-  std::snprintf(ENG_NAME_VER, sizeof ENG_NAME_VER, "%s", "Corvantis v2019.2.37.73");
-  if (gUseHwPopCnt) std::printf("info string %s 64bit POPCNT\n", ENG_NAME_VER);
+  std::snprintf(ENG_NAME_VER, sizeof ENG_NAME_VER, "%s", ENGINE_NAME_VERSION);
+  if (gUseHwPopCnt) SendInfo("info string %s 64bit POPCNT", ENG_NAME_VER);
 }
 
 void GenInit() {

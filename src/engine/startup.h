@@ -3,6 +3,7 @@
 
 extern char spos[128];          // the start-position FEN
 extern char ENG_NAME_VER[256];  // name and version for "id name"
+constexpr const char* ENGINE_NAME_VERSION = "Corvantis v2019.2.37.73";
 
 void program_header();
 void GenInit();

@@ -1,13 +1,12 @@
 // "symtestpos": every position of the symmetry set must score the same as its
 // colour mirror.
-#include <cstdio>
-
 #include "board/position.h"
 #include "engine/diagnostics.h"
 #include "engine/startup.h"
 #include "engine/uci.h"
 #include "eval/eval.h"
 #include "eval/symtest_positions.h"
+#include "output/output.h"
 
 void symtestpos() {
   static int scores[2 * SYM_TEST_PAIRS];
@@ -19,11 +18,11 @@ void symtestpos() {
   }
   int correct = 0;
   for (int i = 0; i < SYM_TEST_PAIRS; ++i) {
-    if (scores[2 * i] != scores[2 * i + 1]) std::printf("Pos %d & %d is Not OK ??\n", 2 * i, 2 * i + 1);
+    if (scores[2 * i] != scores[2 * i + 1]) SendInfo("Pos %d & %d is Not OK ??", 2 * i, 2 * i + 1);
     else ++correct;
   }
-  std::printf("Total=%d, Correct=%d, Mistake=%d, Correct=%d%%\n", SYM_TEST_PAIRS, correct, SYM_TEST_PAIRS - correct,
-              correct * 100 / SYM_TEST_PAIRS);
+  SendInfo("Total=%d, Correct=%d, Mistake=%d, Correct=%d%%", SYM_TEST_PAIRS, correct, SYM_TEST_PAIRS - correct,
+           correct * 100 / SYM_TEST_PAIRS);
   set_start_position();
   max_time = 14400000;
   max_depth = 128;

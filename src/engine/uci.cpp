@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -40,12 +39,13 @@ constexpr int LINE_SIZE = 65536;
 bool starts_with(const char* s, const char* prefix) { return std::strncmp(s, prefix, std::strlen(prefix)) == 0; }
 
 // Commands that change the position, the options or the tables wait until
-// the search has finished; while it runs they are ignored.
-void execute(char* line) {
+// the search has finished; while it runs they are ignored. False for a
+// line that is no command.
+bool execute(char* line) {
   if (starts_with(line, "debug ")) {
     log_printf(">> %s\n", line);
   } else if (starts_with(line, "perft ")) {
-    if (Searching) return;
+    if (Searching) return true;
     gDoPerft = true;
     start_perft(text_to_int(line + 6));
     gDoPerft = false;
@@ -65,7 +65,7 @@ void execute(char* line) {
     log_printf(">> %s\n", line);
     if (!Searching) uci_position(line);
   } else if (starts_with(line, "version")) {
-    std::printf("info string %s\n", ENG_NAME_VER);
+    SendInfo("info string %s", ENG_NAME_VER);
   } else if (std::strcmp(line, "quit") == 0) {
     log_printf(">> %s\n", line);
     set_thread_count(1);  // the helpers stop before the table they use goes
@@ -87,11 +87,11 @@ void execute(char* line) {
     SendInfo("uciok");
   } else if (std::strcmp(line, "ucinewgame") == 0) {
     log_printf(">> %s\n", line);
-    if (Searching) return;
+    if (Searching) return true;
     set_start_position();
     out_of_book = 0;
   } else if (std::strcmp(line, "eval") == 0) {
-    std::printf("evalscore cp %d\n", eval());
+    SendInfo("evalscore cp %d", eval());
   } else if (std::strcmp(line, "fen") == 0) {
     print_my_fen();
   } else if (std::strcmp(line, "bench") == 0) {
@@ -99,8 +99,10 @@ void execute(char* line) {
   } else if (std::strcmp(line, "symtestpos") == 0) {
     if (!Searching) symtestpos();
   } else if (*line) {
-    std::printf("info string unknown command %s\n", line);
+    SendInfo("info string unknown command %s", line);
+    return false;
   }
+  return true;
 }
 
 }  // namespace
@@ -124,4 +126,15 @@ void Loop() {
   Searching = false;
   ResetSearch();
   for (;;) LoopCall();
+}
+
+int run_command_line(char* line) {
+  Searching = false;
+  ResetSearch();
+  // The line is the whole dialogue: a search reads no input and ends by its limits.
+  si.poll_input = false;
+  const bool known = execute(line);
+  set_thread_count(1);
+  free_tt();
+  return known ? 0 : 1;
 }

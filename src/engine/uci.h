@@ -5,5 +5,8 @@
 #include "search/control.h"
 
 void Loop();
+// Runs one command line instead of the loop; the exit status: 0, or 1 for a
+// line that is no command.
+int run_command_line(char* line);
 void LoopCall();
 void GetString(char* buf, int size);

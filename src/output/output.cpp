@@ -35,7 +35,7 @@ void log_set(bool on) {
     logi.fp = std::fopen(logi.name, "a+");
     if (!logi.fp) {
       logi.on = false;
-      std::printf("info string failed to open %s for logging\n", logi.name);
+      SendInfo("info string failed to open %s for logging", logi.name);
       return;
     }
     log_raw("Open %s for logging\n", logi.name);
@@ -54,12 +54,18 @@ void log_close(const char* message_format) {
 
 void SendInfo(const char* fmt, ...) {
   char buf[4096];
-  va_list args;
+  va_list args, again;
   va_start(args, fmt);
-  int n = std::vsnprintf(buf, sizeof buf - 1, fmt, args);
+  va_copy(again, args);
+  const int n = std::vsnprintf(buf, sizeof buf - 1, fmt, args);
+  if (n >= 0 && n < static_cast<int>(sizeof buf) - 1) {
+    buf[n] = '\n';
+    std::fwrite(buf, 1, static_cast<std::size_t>(n) + 1, stdout);
+  } else if (n >= 0) {
+    // Longer than the buffer (an echoed overlong command): written in parts.
+    std::vfprintf(stdout, fmt, again);
+    std::fputc('\n', stdout);
+  }
+  va_end(again);
   va_end(args);
-  if (n < 0) return;
-  if (n > static_cast<int>(sizeof buf) - 2) n = static_cast<int>(sizeof buf) - 2;
-  buf[n] = '\n';
-  std::fwrite(buf, 1, static_cast<std::size_t>(n) + 1, stdout);
 }

@@ -1,14 +1,11 @@
 // The Windows side of the platform layer.
-#include "platform/input_source.h"
-#include "platform/platform.h"
-
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <intrin.h>
-#include <windows.h>
 
 #include <ctime>
+
+#include "platform/console_windows.h"
+#include "platform/input_source.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -16,8 +13,8 @@ HANDLE input_handle = nullptr;
 bool input_opened = false;
 bool input_is_pipe = false;
 
-// A GUI hands the engine a pipe; a person at a console types. A console
-// must not report window or mouse events as waiting input.
+// A GUI hands the engine a pipe; a person at a console types. Window and
+// mouse events are switched off; focus and menu events cannot be.
 void open_input() {
   input_opened = true;
   input_handle = GetStdHandle(STD_INPUT_HANDLE);
@@ -48,6 +45,21 @@ SIZE_T large_page_size() {
   return size;
 }
 
+// True when a read of the console returns at once: a whole line is there.
+// Takes off the leading events that are no typing. A failed look (the
+// console has gone) means: read, and meet the end of input. A window full of
+// key events without Enter is a long line pasted at once, whose Enter follows.
+bool console_line_waiting() {
+  constexpr DWORD WINDOW = 1024;
+  static INPUT_RECORD events[WINDOW];
+  DWORD count = 0;
+  if (!PeekConsoleInputW(input_handle, events, WINDOW, &count)) return true;
+  const ConsolePoll poll = console_poll(events, count);
+  DWORD taken = 0;
+  if (poll.discard > 0) ReadConsoleInputW(input_handle, events, poll.discard, &taken);
+  return poll.line_waiting || (count == WINDOW && poll.discard == 0);
+}
+
 }  // namespace
 
 long read_input_bytes(char* dst, std::size_t room, bool block) {
@@ -65,10 +77,8 @@ long read_input_bytes(char* dst, std::size_t room, bool block) {
         if (available == 0) return 0;
         if (available < want) want = available;
       }
-    } else {
-      // A key press is two events, down and up.
-      DWORD events = 0;
-      if (!GetNumberOfConsoleInputEvents(input_handle, &events) || events < 2) return 0;
+    } else if (!console_line_waiting()) {
+      return 0;
     }
   }
   DWORD got = 0;

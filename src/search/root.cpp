@@ -1,7 +1,6 @@
 // The root of the search: every legal root move (restricted by "searchmoves",
 // minus the lines MultiPV has already reported) under the aspiration window.
 #include <algorithm>
-#include <cstdio>
 
 #include "board/attacks.h"
 #include "board/makemove.h"
@@ -12,6 +11,7 @@
 #include "movegen/movestack.h"
 #include "movegen/movetext.h"
 #include "options/options.h"
+#include "output/output.h"
 #include "search/control.h"
 #include "search/node_common.h"
 #include "search/ordering.h"
@@ -43,7 +43,7 @@ void sort_pv() {
 }
 
 void ShowRootMoves(move m, int index) {
-  if (si.time_available >= 120000) std::printf("info currmove %s currmovenumber %d\n", move_str(m.b), index + 1);
+  if (si.time_available >= 120000) SendInfo("info currmove %s currmovenumber %d", move_str(m.b), index + 1);
 }
 
 int search_root(int alpha, int beta, int depth, bool inCheck, int checker1, int checker2) {

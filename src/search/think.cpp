@@ -82,11 +82,6 @@ void restore_line(const Line& line) {
 // The best root move of each iteration, by depth.
 PER_THREAD move iteration_moves[MAX_ITERATION + 1];
 
-void print_pv_moves(const move* moves, int length) {
-  for (int i = 0; i < length; ++i) std::printf(" %s", move_str(moves[i].b));
-  std::printf("\n");
-}
-
 std::int64_t nps(std::int64_t nodes, std::int64_t ms) { return nodes * 1000 / (ms > 0 ? ms : 1); }
 
 // The book move, when the book has one for this position: made the whole line.
@@ -127,20 +122,29 @@ void clear_search_tables() {
 #ifndef CORVANTIS_HELPER_COPY
 namespace {
 
-void report_iteration(int d, int score, int mate) {
+// One "info depth" line, moves and all, in one write. Every line, also each
+// MultiPV line, carries the time since "go" and the nodes searched so far:
+// GUIs read them as the search's.
+void print_line(int d, int index, const char* score, const move* moves, int length) {
+  char text[MAX_PLY * 6 + 1] = "";  // " e7e8q" per move at most
+  int n = 0;
+  for (int i = 0; i < length; ++i) n += std::snprintf(text + n, sizeof text - n, " %s", move_str(moves[i].b));
   const std::int64_t nodes = searched_nodes();
-  const std::int64_t n = nps(nodes, si.elapsed);
+  SendInfo("info depth %d seldepth %d multipv %d score %s time %d nodes %" PRId64 " nps %" PRId64 " pv%s", d, gSelDepth,
+           index, score, si.elapsed, nodes, nps(nodes, si.elapsed), text);
+}
+
+void report_iteration(int d, int score, int mate) {
+  char text[32];
   if (mate != 0) {
-    std::printf("info depth %d seldepth %d multipv 1 score mate %d time %d nodes %" PRId64 " nps %" PRId64 " pv", d,
-                gSelDepth, mate, si.elapsed, nodes, n);
+    std::snprintf(text, sizeof text, "mate %d", mate);
   } else {
     const char* bound = "";
     if (d > 7 && iscore[d] > iscore[d - 1] && score >= rbeta) bound = " lowerbound";
     else if (d > 7 && iscore[d] < iscore[d - 1] && score <= ralpha) bound = " upperbound";
-    std::printf("info depth %d seldepth %d multipv 1 score cp %d%s time %d nodes %" PRId64 " nps %" PRId64 " pv", d,
-                gSelDepth, score, bound, si.elapsed, nodes, n);
+    std::snprintf(text, sizeof text, "cp %d%s", score, bound);
   }
-  print_pv_moves(pv[0], pv_length[0]);
+  print_line(d, 1, text, pv[0], pv_length[0]);
 }
 
 void report_multipv(int d, int lines, bool show) {
@@ -148,18 +152,16 @@ void report_multipv(int d, int lines, bool show) {
   if (!show) return;
   for (int i = 0; i < lines; ++i) {
     const pv_store_t& p = PVStore[i];
-    std::printf("info depth %d seldepth %d multipv %d score cp %d time %d nodes %" PRId64 " nps %" PRId64 " pv", d,
-                gSelDepth, i + 1, p.score, p.time, p.nodes, nps(p.nodes, p.time));
-    print_pv_moves(p.moves, p.length);
+    char text[16];
+    std::snprintf(text, sizeof text, "cp %d", p.score);
+    print_line(d, i + 1, text, p.moves, p.length);
   }
 }
 
-void store_line(int score, int time) {
+void store_line(int score) {
   pv_store_t& p = PVStore[my_cnt++];
   p.score = score;
   p.length = pv_length[0];
-  p.time = time;
-  p.nodes = searched_nodes();
   for (int j = 0; j < p.length; ++j) p.moves[j] = pv[0][j];
 }
 
@@ -218,12 +220,6 @@ Iteration record_iteration(int d, int score) {
           iteration_moves[d].u != iteration_moves[d - 1].u};
 }
 
-// The MultiPV lines of the depth being searched.
-struct MultiPvLines {
-  std::int64_t previous_clock;  // when the previous line was found
-  Line best;                    // the first line found at the depth: the best move is its first move
-};
-
 enum LineStep {
   NEXT_LINE,    // search the depth again for the next line
   CHECK_STOPS,  // go on to the decisions after an iteration
@@ -231,12 +227,9 @@ enum LineStep {
 };
 
 // Files the line just found and, once the depth has all its lines (or no
-// legal root move is left), reports them best first.
-LineStep record_multipv_line(const Iteration& it, int multi_pv, bool show, MultiPvLines* lines) {
-  const std::int64_t now = start_time + it.time;
-  int t = static_cast<int>(my_cnt == 0 && it.depth == 1 ? it.time : now - lines->previous_clock);
-  if (t < 1) t = 1;
-  lines->previous_clock = now;
+// legal root move is left), reports them best first. best keeps the first
+// line found at the depth: the best move is its first move.
+LineStep record_multipv_line(const Iteration& it, int multi_pv, bool show, Line* best) {
   if (ExcludeMove.count >= multi_pv) {
     clear_multipv();
     return CHECK_STOPS;
@@ -249,11 +242,11 @@ LineStep record_multipv_line(const Iteration& it, int multi_pv, bool show, Multi
     return NEXT_DEPTH;
   }
   ExcludeMove.moves[ExcludeMove.count++] = pv[0][0].u;
-  store_line(it.score, t);
+  store_line(it.score);
   // The reported best move is the first line found at this depth.
   for (int j = 0; j < PVStore[0].length; ++j) pv[0][j] = PVStore[0].moves[j];
   pv_length[0] = PVStore[0].length;
-  save_line(&lines->best);
+  save_line(best);
   if (my_cnt < multi_pv) return NEXT_LINE;
   report_multipv(it.depth, multi_pv, show);
   clear_multipv();
@@ -272,8 +265,6 @@ void SortByPvScore(int n, pv_store_t* store) {
         for (int k = 0; k < longer; ++k) std::swap(a.moves[k], b.moves[k]);
         std::swap(a.score, b.score);
         std::swap(a.length, b.length);
-        std::swap(a.time, b.time);
-        std::swap(a.nodes, b.nodes);
       }
 }
 
@@ -299,7 +290,7 @@ void think(int show) {
 
   const int multi_pv = OptionUci.multi_pv;
   int fails = 0;
-  MultiPvLines lines{};
+  Line best_line{};  // MultiPV
   // Infinite and ponder searches repeat the last depth until they are stopped.
   const int depth_limit = max_depth < MAX_ITERATION ? max_depth : MAX_ITERATION;
   // A weakened engine plays with one thread.
@@ -313,7 +304,7 @@ void think(int show) {
 
     if (multi_pv > 1) {
       if (!si.infinite && it.time > max_time) break;
-      const LineStep step = record_multipv_line(it, multi_pv, show, &lines);
+      const LineStep step = record_multipv_line(it, multi_pv, show, &best_line);
       if (step == NEXT_LINE) continue;
       if (step == NEXT_DEPTH) {
         d = next_depth(d);
@@ -334,7 +325,7 @@ void think(int show) {
   stop_helpers();
 
   // A MultiPV search stopped part way may have left a lesser line in row 0.
-  if (multi_pv > 1 && lines.best.length > 0) restore_line(lines.best);
+  if (multi_pv > 1 && best_line.length > 0) restore_line(best_line);
 }
 #endif
 

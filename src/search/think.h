@@ -18,11 +18,9 @@ constexpr int MAX_MULTI_PV = 300;
 // Whole move records, flags included: the first line's first move becomes
 // the best move that is made on the board and printed with its promotion.
 struct pv_store_t {
-  std::int64_t nodes;
   move moves[300];
   int score;
   int length;
-  int time;
 };
 
 extern pv_store_t PVStore[MAX_MULTI_PV];

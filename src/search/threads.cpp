@@ -2,11 +2,11 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 
+#include "output/output.h"
 #include "platform/thread.h"
 #include "search/control.h"
 #include "search/think.h"
@@ -78,7 +78,7 @@ void set_thread_count(int n) {
   if (helper_count < wanted) {
     // What the system could give: the search goes on with fewer helpers.
     for (int i = helper_count; i < wanted; ++i) free_eval_caches(&helpers[i].caches);
-    std::printf("info string could not start %d threads, using %d\n", wanted + 1, helper_count + 1);
+    SendInfo("info string could not start %d threads, using %d", wanted + 1, helper_count + 1);
   }
 }
 

@@ -1,11 +1,11 @@
 #include "search/timecontrol.h"
 
 #include <cinttypes>
-#include <cstdio>
 
 #include "board/per_thread.h"
 #include "board/position.h"
 #include "options/options.h"
+#include "output/output.h"
 #include "platform/platform.h"
 #include "search/control.h"
 #include "search/think.h"
@@ -15,6 +15,7 @@
 std::int64_t stop_time = 0;
 int ext_max_tt = 0;
 std::int64_t last_info_time = 0;
+std::int64_t last_input_peek = 0;
 #endif
 
 PER_THREAD_BEGIN
@@ -49,7 +50,14 @@ void CheckUserInputandTime() {
     return;
   }
   const bool no_limit = si.infinite || si.ponder;
-  if (si.poll_input) read_waiting_input();
+  // A look at the input is a system call (under wine a round trip to its
+  // server, some 0.1 ms, as long as 256 nodes take); once a millisecond is
+  // soon enough for "stop" and "ponderhit".
+  const std::int64_t now = get_ms();
+  if (si.poll_input && now != last_input_peek) {
+    last_input_peek = now;
+    read_waiting_input();
+  }
   if (si.nodes != 0) publish_main_nodes();
   // The first iteration always completes, so that every search has a move to play.
   if (!si.iteration_done) return;
@@ -57,12 +65,11 @@ void CheckUserInputandTime() {
     si.stop_search = true;
     return;
   }
-  const std::int64_t now = get_ms();
   if (!si.bench) {
     const std::int64_t elapsed = now - start_time;
     if (elapsed > 999 && elapsed - last_info_time > 999) {
       const std::int64_t nodes = searched_nodes();
-      std::printf("info nodes %" PRId64 " nps %" PRId64 "\n", nodes, nodes * 1000 / (elapsed + 1));
+      SendInfo("info nodes %" PRId64 " nps %" PRId64, nodes, nodes * 1000 / (elapsed + 1));
       last_info_time = elapsed;
     } else if (elapsed <= 999) {
       last_info_time = 0;

@@ -9,6 +9,7 @@
 extern std::int64_t stop_time;  // soft limit (clock reading); moved by the extensions
 extern int ext_max_tt;          // hard limit in ms after start_time
 extern std::int64_t last_info_time;
+extern std::int64_t last_input_peek;  // clock reading of the last look at the input
 
 PER_THREAD_BEGIN
 

@@ -1,7 +1,6 @@
 #include "search/tt.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "board/per_thread.h"
@@ -59,12 +58,12 @@ T* allocate(std::uint32_t* count, const char* name) {
         char want_text[32], got_text[32];
         format_size(want_text, sizeof want_text, std::uint64_t{sizeof(T)} * wanted);
         format_size(got_text, sizeof got_text, std::uint64_t{sizeof(T)} * *count);
-        std::printf("info string could not allocate %s for the %s, using %s\n", want_text, name, got_text);
+        SendInfo("info string could not allocate %s for the %s, using %s", want_text, name, got_text);
       }
       return static_cast<T*>(p);
     }
     if (*count <= kMinEntries) {
-      std::printf("info string no memory for the %s\n", name);
+      SendInfo("info string no memory for the %s", name);
       exit_engine(1);
     }
     *count /= 2;
@@ -145,7 +144,7 @@ void init_ttable(unsigned hash_mb, unsigned eval_hash_mb, unsigned pawn_hash_mb)
   ETable = allocate<EvalHashEntry>(&gETSize, "eval hash");
   hashREC = allocate<hashBucket>(&TT_size, "hash table");
   kShelterTable = allocate<ShelterCacheEntry>(&ksETSize, "king shelter table");
-  if (large_pages_refused) std::printf("info string large pages refused, the hash tables use ordinary pages\n");
+  if (large_pages_refused) SendInfo("info string large pages refused, the hash tables use ordinary pages");
   clearHash();
 }
 

@@ -161,7 +161,12 @@ TEST_F(UciSearch, MultiPVPrintsSortedLinesPerDepth) {
         EXPECT_TRUE(its[j].score >= its[i].score && its[j].pv[0] != its[i].pv[0]) << joined(lines);
       }
       EXPECT_FALSE(its[i].pv[0] == "b7b8") << joined(lines);
+      // The search's time and nodes so far: the same for the lines of a depth, growing with the depth.
+      const Iteration& before = its[i > 0 ? i - 1 : 0];
+      EXPECT_TRUE(its[i].time >= before.time && its[i].nodes >= before.nodes) << joined(lines);
+      EXPECT_TRUE(rank == 0 || (its[i].time == before.time && its[i].nodes == before.nodes)) << joined(lines);
     }
+    EXPECT_LE(its.back().nodes, summary(lines).nodes) << joined(lines);
     const Lines& pv = its[its.size() - per_depth].pv;
     EXPECT_EQ(best_of(lines), std::pair(pv[0], pv.size() > 1 ? pv[1] : ""));
     expect_played(position, lines);

@@ -3,7 +3,7 @@
 // standard input to the engine and the engine's output back, so tests from
 // any system talk to the engine through real Windows pipes.
 //
-//   pipe_driver ENGINE.exe
+//   pipe_driver ENGINE.exe [ARGUMENT...]
 //
 // Exits with the engine's exit status; the engine ends with the driver.
 #include <windows.h>
@@ -34,8 +34,8 @@ DWORD WINAPI relay(void* arg) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: pipe_driver ENGINE.exe\n");
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: pipe_driver ENGINE.exe [ARGUMENT...]\n");
     return 2;
   }
   // The engine inherits its ends of the pipes; the driver keeps the others.
@@ -63,7 +63,9 @@ int main(int argc, char** argv) {
   startup.hStdInput = engine_in;
   startup.hStdOutput = engine_out;
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  std::string command = std::string("\"") + argv[1] + "\"";
+  // Each argument quoted (none of the tests' arguments holds a quote).
+  std::string command;
+  for (int i = 1; i < argc; ++i) command += std::string(i > 1 ? " \"" : "\"") + argv[i] + "\"";
   PROCESS_INFORMATION engine;
   if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
                       &engine)) {
