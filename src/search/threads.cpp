@@ -67,7 +67,6 @@ void set_thread_count(int n) {
   wake.notify_all();
   for (int i = 0; i < helper_count; ++i) join_thread(&helpers[i].thread);
   quitting = false;
-  for (int i = wanted; i < helper_count; ++i) free_eval_caches(&helpers[i].caches);
   helper_count = 0;
   while (helper_count < wanted) {
     Helper& h = helpers[helper_count];
@@ -75,11 +74,9 @@ void set_thread_count(int n) {
     if (!start_thread(&h.thread, helper_main, &h)) break;
     ++helper_count;
   }
-  if (helper_count < wanted) {
-    // What the system could give: the search goes on with fewer helpers.
-    for (int i = helper_count; i < wanted; ++i) free_eval_caches(&helpers[i].caches);
-    SendInfo("info string could not start %d threads, using %d", wanted + 1, helper_count + 1);
-  }
+  for (int i = helper_count; i < MAX_THREADS - 1; ++i) free_eval_caches(&helpers[i].caches);  // none kept idle
+  // What the system could give: the search goes on with fewer helpers.
+  if (helper_count < wanted) SendInfo("info string could not start %d threads, using %d", wanted + 1, helper_count + 1);
 }
 
 void start_helpers(int depth_limit) {
