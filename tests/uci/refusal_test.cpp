@@ -79,9 +79,8 @@ TEST_F(UciMemoryLimit, ThreadsTheSystemCannotGiveThenNoMemoryForTheHelpers) {
 // second round takes no more memory than the first.
 TEST_F(UciRefusal, ThreadsAndHashChangedBackAndForthLeaveNothingBehind) {
   if (windows_engine()) GTEST_SKIP() << "reads the engine's /proc status";
-    // ThreadSanitizer's runtime starts a thread of its own with the program's first.
 #if defined(__SANITIZE_THREAD__)
-  constexpr long long kThreads = 2;
+  constexpr long long kThreads = 2;  // its runtime starts a thread of its own with the program's first
 #else
   constexpr long long kThreads = 1;
 #endif
