@@ -38,7 +38,9 @@ void helper_search(const HelperRoot& root, int index, const EvalCaches& caches) 
     for (int d = 1 + index % 2; d <= root.depth_limit;) {
       const int score = run_iteration(d, state, 1);
       if (si.stop_search) break;
-      if (!next_window(score, &fails)) ++d;
+      if (next_window(score, &fails)) continue;
+      if (pv_length[0] > 0) publish_helper_line(index, d, score, pv[0], pv_length[0]);
+      ++d;
     }
   }
   publish_helper_nodes(index, rnodes);

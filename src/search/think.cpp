@@ -134,17 +134,20 @@ void print_line(int d, int index, const char* score, const move* moves, int leng
            index, score, si.elapsed, nodes, nps(nodes, si.elapsed), text);
 }
 
-void report_iteration(int d, int score, int mate) {
+// The line in pv row 0 with its score; bound is for a score that is not a mate.
+void print_scored_line(int d, int score, const char* bound) {
   char text[32];
-  if (mate != 0) {
-    std::snprintf(text, sizeof text, "mate %d", mate);
-  } else {
-    const char* bound = "";
-    if (d > 7 && iscore[d] > iscore[d - 1] && score >= rbeta) bound = " lowerbound";
-    else if (d > 7 && iscore[d] < iscore[d - 1] && score <= ralpha) bound = " upperbound";
-    std::snprintf(text, sizeof text, "cp %d%s", score, bound);
-  }
+  const int mate = value_to_mate(score);
+  if (mate != 0) std::snprintf(text, sizeof text, "mate %d", mate);
+  else std::snprintf(text, sizeof text, "cp %d%s", score, bound);
   print_line(d, 1, text, pv[0], pv_length[0]);
+}
+
+void report_iteration(int d, int score) {
+  const char* bound = "";
+  if (d > 7 && iscore[d] > iscore[d - 1] && score >= rbeta) bound = " lowerbound";
+  else if (d > 7 && iscore[d] < iscore[d - 1] && score <= ralpha) bound = " upperbound";
+  print_scored_line(d, score, bound);
 }
 
 void report_multipv(int d, int lines, bool show) {
@@ -220,6 +223,17 @@ Iteration record_iteration(int d, int score) {
           iteration_moves[d].u != iteration_moves[d - 1].u};
 }
 
+// The move played comes from a helper's deeper, better line when there is
+// one; its line is reported so that the GUI shows what is played.
+void adopt_better_helper_line(const Iteration& last, int show) {
+  const HelperLine* line = better_helper_line(last.depth, last.score);
+  if (line == nullptr) return;
+  for (int i = 0; i < line->length; ++i) pv[0][i] = line->moves[i];
+  pv[0][line->length].u = 0;
+  pv_length[0] = line->length;
+  if (show) print_scored_line(line->depth, line->score, "");
+}
+
 enum LineStep {
   NEXT_LINE,    // search the depth again for the next line
   CHECK_STOPS,  // go on to the decisions after an iteration
@@ -291,6 +305,7 @@ void think(int show) {
   const int multi_pv = OptionUci.multi_pv;
   int fails = 0;
   Line best_line{};  // MultiPV
+  Iteration last{};  // the main thread's last iteration
   // Infinite and ponder searches repeat the last depth until they are stopped.
   const int depth_limit = max_depth < MAX_ITERATION ? max_depth : MAX_ITERATION;
   // A weakened engine plays with one thread.
@@ -301,6 +316,7 @@ void think(int show) {
     if (si.stop_search || score == -MATE_VALUE) break;  // stopped, or mated at the root
     si.iteration_done = true;
     const Iteration it = record_iteration(d, score);
+    last = it;
 
     if (multi_pv > 1) {
       if (!si.infinite && it.time > max_time) break;
@@ -311,7 +327,7 @@ void think(int show) {
         continue;
       }
     } else if (pv_length[0] > 0 && show) {
-      report_iteration(d, score, it.mate);
+      report_iteration(d, score);
     }
 
     if (search_is_over(it, root.no_legal_move)) break;
@@ -326,6 +342,7 @@ void think(int show) {
 
   // A MultiPV search stopped part way may have left a lesser line in row 0.
   if (multi_pv > 1 && best_line.length > 0) restore_line(best_line);
+  if (multi_pv == 1 && last.depth > 0) adopt_better_helper_line(last, show);
 }
 #endif
 

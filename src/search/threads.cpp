@@ -18,6 +18,7 @@ struct Helper {
   unsigned searches_seen;           // searches as of its start: it waits for the next
   EvalCaches caches;                // sized by the main thread before each search, emptied by the helper
   std::atomic<std::int64_t> nodes;  // published at every poll
+  HelperLine line;                  // read by the main thread only once the helper is idle
 };
 
 Helper helpers[MAX_THREADS - 1];
@@ -85,7 +86,10 @@ void start_helpers(int depth_limit) {
   std::memcpy(static_cast<void*>(root.history), hist_dat, sizeof(hist_entry) * (hply + 1));
   root.depth_limit = depth_limit;
   root.node_budget = si.nodes;
-  for (int i = 0; i < helper_count; ++i) size_helper_caches(&helpers[i].caches, helper_count);
+  for (int i = 0; i < helper_count; ++i) {
+    size_helper_caches(&helpers[i].caches, helper_count);
+    helpers[i].line.depth = 0;
+  }
   stop.store(false, std::memory_order_relaxed);
   {
     std::lock_guard lock(mutex);
@@ -132,4 +136,23 @@ bool publish_helper_nodes(int index, std::int64_t nodes) {
   // The helpers spend the budget themselves: a main thread the system
   // leaves waiting for a while would otherwise let them run far past it.
   return root.node_budget != 0 && main_nodes.load(std::memory_order_relaxed) + helper_nodes() >= root.node_budget;
+}
+
+void publish_helper_line(int index, int depth, int score, const move* moves, int length) {
+  HelperLine& line = helpers[index - 1].line;
+  line.depth = depth;
+  line.score = score;
+  line.length = length;
+  std::memcpy(static_cast<void*>(line.moves), moves, sizeof(move) * length);
+}
+
+const HelperLine* better_helper_line(int depth, int score) {
+  const HelperLine* best = nullptr;
+  for (int i = 0; i < helper_count; ++i) {
+    const HelperLine& line = helpers[i].line;
+    if (line.depth <= depth || line.score <= score) continue;
+    if (best == nullptr || line.depth > best->depth || (line.depth == best->depth && line.score > best->score))
+      best = &line;
+  }
+  return best;
 }

@@ -51,6 +51,21 @@ struct HelperRoot {
 // search should end (the main thread's has, or the node budget is spent).
 bool publish_helper_nodes(int index, std::int64_t nodes);
 
+// A helper's last iteration that ended inside its window.
+struct HelperLine {
+  int depth;  // 0 for none yet in this search
+  int score;
+  int length;
+  move moves[MAX_PLY];
+};
+void publish_helper_line(int index, int depth, int score, const move* moves, int length);
+
+// Main thread, after stop_helpers: the line of the helper that completed an
+// iteration deeper than the main thread's last one with a better score (the
+// deepest such), or nullptr. A helper that ran ahead may have seen what the
+// main thread's shallower search could not.
+const HelperLine* better_helper_line(int depth, int score);
+
 // The helpers' side, compiled into their copy of the search.
 namespace helper_copy {
 // Helper index (1 .. MAX_THREADS - 1) with its own evaluation caches, sized
