@@ -183,7 +183,7 @@ def selftest():
     rng = random.Random(7)
     truth = [-50.0, 120.0, -40.0, 90.0, 10.0, -20.0, 30.0, 60.0]
     samples = []
-    for _ in range(20000):
+    for _ in range(8000):
         m = rng.randint(10, 78)
         s = rng.randint(-600, 600)
         win, draw, loss = probabilities(truth, m, s)
