@@ -74,10 +74,10 @@ void save_line(Line* line) {
   for (int i = 0; i < line->length; ++i) line->moves[i] = pv[0][i];
 }
 
-void restore_line(const Line& line) {
-  for (int i = 0; i < line.length; ++i) pv[0][i] = line.moves[i];
-  if (line.length < MAX_PLY) pv[0][line.length].u = 0;
-  pv_length[0] = line.length;
+void restore_line(const move* moves, int length) {
+  for (int i = 0; i < length; ++i) pv[0][i] = moves[i];
+  if (length < MAX_PLY) pv[0][length].u = 0;
+  pv_length[0] = length;
 }
 
 // The best root move of each iteration, by depth.
@@ -231,9 +231,7 @@ Iteration record_iteration(int d, int score) {
 void adopt_better_helper_line(const Iteration& last, int show) {
   const HelperLine* line = better_helper_line(last.depth, last.score);
   if (line == nullptr) return;
-  for (int i = 0; i < line->length; ++i) pv[0][i] = line->moves[i];
-  pv[0][line->length].u = 0;
-  pv_length[0] = line->length;
+  restore_line(line->moves, line->length);
   if (show) print_scored_line(line->depth, line->score, "");
 }
 
@@ -344,7 +342,7 @@ void think(int show) {
   stop_helpers();
 
   // A MultiPV search stopped part way may have left a lesser line in row 0.
-  if (multi_pv > 1 && best_line.length > 0) restore_line(best_line);
+  if (multi_pv > 1 && best_line.length > 0) restore_line(best_line.moves, best_line.length);
   if (multi_pv == 1 && last.depth > 0) adopt_better_helper_line(last, show);
 }
 #endif
