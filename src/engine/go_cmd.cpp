@@ -19,6 +19,7 @@
 #include "search/search_tables.h"
 #include "search/think.h"
 #include "search/timecontrol.h"
+#include "search/wdl.h"
 
 namespace {
 
@@ -192,7 +193,11 @@ void uci_go(const char* line) {
     start_time = get_ms();
     stop_time = start_time + max_time;
     ext_max_tt = max_time;
-    SendInfo("info depth 0 score cp %d", qsearch(-MATE_VALUE, MATE_VALUE, 0, false));
+    const int score = qsearch(-MATE_VALUE, MATE_VALUE, 0, false);
+    char text[48];
+    std::snprintf(text, sizeof text, "cp %d", score);
+    append_wdl(text, sizeof text, score);
+    SendInfo("info depth 0 score %s", text);
     Searching = false;
     SendInfo("bestmove 0000");
     return;

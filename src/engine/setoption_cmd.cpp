@@ -56,6 +56,7 @@ constexpr FlagOption flag_options[] = {
     {"NullMove", &OptionValues::null_move},
     {"UCI_AnalyseMode", &OptionValues::analyse_mode},
     {"OwnBook", &OptionValues::own_book},
+    {"UCI_ShowWDL", &OptionValues::show_wdl},
 };
 
 void apply_option(const char* name) {

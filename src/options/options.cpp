@@ -51,6 +51,7 @@ OptionRow Option[] = {
     {"ClearHash", true, "true", "button", nullptr, {}},
     {"Threads", true, "1", "spin", "min 1 max 256", {}},
     {"UCI_Chess960", true, "false", "check", "", {}},
+    {"UCI_ShowWDL", true, "false", "check", "", {}},
     {nullptr, false, nullptr, nullptr, nullptr, {}},
 };
 

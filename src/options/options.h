@@ -31,6 +31,7 @@ struct OptionValues {
   bool null_move;
   bool limit_strength;
   bool own_book;
+  bool show_wdl;  // "info" scores carry win/draw/loss chances
   int repetition_score;
 };
 

@@ -27,6 +27,7 @@
 #include "search/search_tables.h"
 #include "search/threads.h"
 #include "search/tt.h"
+#include "search/wdl.h"
 
 #ifndef CORVANTIS_HELPER_COPY
 int root_hply = 0;
@@ -136,10 +137,11 @@ void print_line(int d, int index, const char* score, const move* moves, int leng
 
 // The line in pv row 0 with its score; bound is for a score that is not a mate.
 void print_scored_line(int d, int score, const char* bound) {
-  char text[32];
+  char text[64];
   const int mate = value_to_mate(score);
   if (mate != 0) std::snprintf(text, sizeof text, "mate %d", mate);
   else std::snprintf(text, sizeof text, "cp %d%s", score, bound);
+  append_wdl(text, sizeof text, score);
   print_line(d, 1, text, pv[0], pv_length[0]);
 }
 
@@ -155,8 +157,9 @@ void report_multipv(int d, int lines, bool show) {
   if (!show) return;
   for (int i = 0; i < lines; ++i) {
     const pv_store_t& p = PVStore[i];
-    char text[16];
+    char text[48];
     std::snprintf(text, sizeof text, "cp %d", p.score);
+    append_wdl(text, sizeof text, p.score);
     print_line(d, i + 1, text, p.moves, p.length);
   }
 }

@@ -71,6 +71,13 @@ std::optional<Iteration> iteration(std::string line) {
   if ((it.mate = mate != std::string::npos)) line.replace(mate, 12, " score cp ");
   for (const char* bound : {" lowerbound", " upperbound"})
     if (const std::size_t at = line.find(bound); at != std::string::npos) line.erase(at, 11);
+  if (const std::size_t at = line.find(" wdl "); at != std::string::npos) {
+    std::array<int, 3> wdl{};
+    int length = 0;
+    if (std::sscanf(line.c_str() + at, " wdl %d %d %d%n", &wdl[0], &wdl[1], &wdl[2], &length) != 3) return std::nullopt;
+    it.wdl = wdl;
+    line.erase(at, length);
+  }
   if (it.pv.empty() || !matches(line, "info depth # seldepth # multipv # score cp ~ time # nodes # nps #"))
     return std::nullopt;
   std::sscanf(line.c_str(), "info depth %d seldepth %*d multipv %d score cp %d time %lld nodes %lld nps %lld",

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/types.h>
 
+#include <array>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
@@ -37,6 +38,7 @@ inline bool is_bestmove(const std::string& line) { return line.starts_with("best
 struct Iteration {
   int depth = 0, multipv = 0, score = 0;
   bool mate = false;
+  std::optional<std::array<int, 3>> wdl;  // " wdl W D L" after the score
   long long time = 0, nodes = 0, nps = 0;
   Lines pv;
 };

@@ -10,7 +10,7 @@ using UciProtocol = EngineTest;
 
 // The declaration lines in the order a GUI shows them; the hidden tuning
 // options (DoubledPawnPenalty, the razor and futility margins) are absent.
-// Threads and UCI_Chess960 come after the options of the one-thread engine.
+// Threads, UCI_Chess960 and UCI_ShowWDL come after the options of the one-thread engine.
 const Lines kOptionLines = {
     "option name Hash type spin default 128 min 8 max 2048",
     "option name EvalHash type spin default 32 min 4 max 32",
@@ -52,6 +52,7 @@ const Lines kOptionLines = {
     "option name ClearHash type button",
     "option name Threads type spin default 1 min 1 max 256",
     "option name UCI_Chess960 type check default false",
+    "option name UCI_ShowWDL type check default false",
 };
 
 TEST_F(UciProtocol, UciListsEveryOptionInOrderWithItsValueAsSent) {
@@ -75,7 +76,7 @@ TEST_F(UciProtocol, UciListsEveryOptionInOrderWithItsValueAsSent) {
                         // Out of range or no number: clamped to 1 .. 256.
                         "setoption name Threads value 100000", "setoption name Threads value -5",
                         "setoption name Threads value 0", "setoption name threads value many",
-                        "setoption name uci_chess960 value true"})),
+                        "setoption name uci_chess960 value true", "setoption name UCI_SHOWWDL value true"})),
             Lines{});
   const auto option = expected.begin() + 2;  // after the two id lines
   option[0] = "option name Hash type spin default 0 min 8 max 2048";
@@ -85,6 +86,7 @@ TEST_F(UciProtocol, UciListsEveryOptionInOrderWithItsValueAsSent) {
   option[9] = "option name BookMoveSelect type combo default Random var BestWeight var BestScore var Random";
   option[38] = "option name Threads type spin default many min 1 max 256";
   option[39] = "option name UCI_Chess960 type check default true";
+  option[40] = "option name UCI_ShowWDL type check default true";
   send("uci");
   EXPECT_EQ(read_until(starts("uciok")), expected);
 }

@@ -2,7 +2,9 @@
 // move under each kind of limit, mates, searchmoves, MultiPV and the
 // parameter errors. The weakened engine's budget is tested with the threads.
 #include <algorithm>
+#include <array>
 #include <set>
+#include <string>
 #include <tuple>
 
 #include "harness.h"
@@ -171,6 +173,39 @@ TEST_F(UciSearch, MultiPVPrintsSortedLinesPerDepth) {
     EXPECT_EQ(best_of(lines), std::pair(pv[0], pv.size() > 1 ? pv[1] : ""));
     expect_played(position, lines);
   }
+}
+
+// UCI_ShowWDL: on, every score (bounds, MultiPV lines and the quiescence
+// score of "go depth 0" too) is followed by " wdl W D L" summing to 1000,
+// certain for mates; off, no line carries it.
+TEST_F(UciSearch, WinDrawLossFollowsEveryScoreWhenAsked) {
+  const Lines plain = search(kStart, "go depth 5");
+  for (const std::string& line : plain) EXPECT_EQ(line.find(" wdl "), std::string::npos) << line;
+  ask("setoption name UCI_ShowWDL value true");
+  // Position, depth and MultiPV.
+  for (const auto& [position, depth, lines_asked] :
+       {std::tuple{kStart, 8, 1}, std::tuple{"position fen 6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", 4, 1},
+        std::tuple{"position fen 7k/8/6K1/8/8/8/8/R7 b - - 0 1", 4, 1},
+        std::tuple{"position fen 4k3/1P6/8/8/8/8/6p1/4K3 w - - 0 1", 6, 3}}) {
+    ask("setoption name MultiPV value " + std::to_string(lines_asked));
+    const Lines lines = search(position, "go depth " + std::to_string(depth));
+    const std::vector<Iteration> its = iterations(lines);
+    ASSERT_FALSE(its.empty()) << joined(lines);
+    for (const Iteration& it : its) {
+      ASSERT_TRUE(it.wdl) << joined(lines);
+      const auto [win, draw, loss] = *it.wdl;
+      EXPECT_EQ(win + draw + loss, 1000) << joined(lines);
+      if (it.mate) {
+        EXPECT_EQ(*it.wdl, (it.score > 0 ? std::array{1000, 0, 0} : std::array{0, 0, 1000}));
+      }
+    }
+    for (const std::string& line : lines) {
+      if (line.starts_with("info depth")) {
+        EXPECT_LT(line.find(" wdl "), line.find(" time ")) << line;
+      }
+    }
+  }
+  EXPECT_TRUE(matches(search(kStart, "go depth 0").at(0), "info depth 0 score cp ~ wdl # # #"));
 }
 
 TEST_F(UciSearch, MalformedGoCommands) {
