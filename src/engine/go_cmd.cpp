@@ -195,8 +195,7 @@ void uci_go(const char* line) {
     ext_max_tt = max_time;
     const int score = qsearch(-MATE_VALUE, MATE_VALUE, 0, false);
     char text[48];
-    std::snprintf(text, sizeof text, "cp %d", score);
-    append_wdl(text, sizeof text, score);
+    centipawn_text(text, sizeof text, score);
     SendInfo("info depth 0 score %s", text);
     Searching = false;
     SendInfo("bestmove 0000");

@@ -158,8 +158,7 @@ void report_multipv(int d, int lines, bool show) {
   for (int i = 0; i < lines; ++i) {
     const pv_store_t& p = PVStore[i];
     char text[48];
-    std::snprintf(text, sizeof text, "cp %d", p.score);
-    append_wdl(text, sizeof text, p.score);
+    centipawn_text(text, sizeof text, p.score);
     print_line(d, i + 1, text, p.moves, p.length);
   }
 }

@@ -51,3 +51,8 @@ void append_wdl(char* text, int size, int score) {
   const Wdl wdl = wdl_of(score, wdl_material());
   if (n < size) std::snprintf(text + n, size - n, " wdl %d %d %d", wdl.win, wdl.draw, wdl.loss);
 }
+
+void centipawn_text(char* text, int size, int score) {
+  std::snprintf(text, size, "cp %d", score);
+  append_wdl(text, size, score);
+}

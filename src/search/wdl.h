@@ -18,3 +18,7 @@ Wdl wdl_of(int score, int material);
 // Appends " wdl W D L" for the score in the current position to an "info"
 // line's score text when UCI_ShowWDL is on.
 void append_wdl(char* text, int size, int score);
+
+// "cp S" and what append_wdl adds: the score text of lines that give a
+// centipawn score whatever it is.
+void centipawn_text(char* text, int size, int score);
