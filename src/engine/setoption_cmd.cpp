@@ -9,6 +9,7 @@
 #include "options/options.h"
 #include "output/output.h"
 #include "search/search_tables.h"
+#include "search/strength.h"
 #include "search/threads.h"
 #include "search/tt.h"
 
@@ -59,6 +60,18 @@ constexpr FlagOption flag_options[] = {
     {"UCI_ShowWDL", &OptionValues::show_wdl},
 };
 
+// The level's node budget applies from now on, not only from the next
+// "isready"; switched off, the engine plays at full strength again with its
+// own piece values and weights.
+void weaken_or_restore(bool was_weakened) {
+  if (OptionUci.limit_strength) {
+    si.nodes = strength_node_budget(OptionUci.elo);
+  } else if (was_weakened) {
+    si.nodes = 0;
+    end_weakened_play();
+  }
+}
+
 void apply_option(const char* name) {
   auto is = [name](const char* option) { return my_StringIsEqual(name, option); };
   if (is("Hash")) {
@@ -81,8 +94,10 @@ void apply_option(const char* name) {
   }
   for (const ClampedOption& o : clamped_options)
     if (is(o.name)) OptionUci.*o.field = clamp(OptionGetInt(o.name), o.lo, o.hi);
+  const bool was_weakened = OptionUci.limit_strength;
   for (const FlagOption& o : flag_options)
     if (is(o.name)) OptionUci.*o.field = OptionGetBool(o.name);
+  if (is("UCI_LimitStrength") || is("UCI_Elo")) weaken_or_restore(was_weakened);
 }
 
 }  // namespace
