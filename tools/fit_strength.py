@@ -121,10 +121,10 @@ def main(argv):
     if len({(r[1]) for r in runs}) < 2:
         print("need matches at two budgets or more")
         return 1
-    offset, scale = fit(runs)
-    print(f"\nkBudgetOffset = {offset:.1f}, kBudgetScale = {scale:.1f}")
+    offset, scale = (round(x, 1) for x in fit(runs))  # as the source holds them
+    print(f"\nkBudgetOffset = {offset}, kBudgetScale = {scale}")
     for level in (1000, 1500, 2000, 2500, 2800):
-        print(f"  UCI_Elo {level}: {budget(level, offset, scale):.0f} nodes")
+        print(f"  UCI_Elo {level}: {int(budget(level, offset, scale))} nodes")
     return 0
 
 

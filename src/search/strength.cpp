@@ -8,9 +8,9 @@
 
 namespace {
 
-// budget = e^((elo - kBudgetOffset) / kBudgetScale)
-constexpr double kBudgetOffset = 325.0;
-constexpr double kBudgetScale = 161.0;
+// budget = e^((elo - kBudgetOffset) / kBudgetScale), fitted by tools/fit_strength.py
+constexpr double kBudgetOffset = 550.4;
+constexpr double kBudgetScale = 131.4;
 
 constexpr const char* kDrawnWeights[] = {"MobilityWeight", "KingAttackWeight", "PassedPawnWeightOp",
                                          "PassedPawnWeightEn"};
@@ -40,15 +40,17 @@ int option_value(const PieceValue& p) {
 // A uniform draw from lo..hi.
 int draw(int lo, int hi) { return lo + std::rand() % (hi - lo + 1); }
 
+int clamp_level(int elo) { return elo < kWeakestElo ? kWeakestElo : elo > kFullStrengthElo ? kFullStrengthElo : elo; }
+
 // How far a level lies below full strength, 0 at and above it.
 constexpr int kSpan = kFullStrengthElo - kWeakestElo;
-int below_full(int elo) { return elo < kWeakestElo ? kSpan : elo > kFullStrengthElo ? 0 : kFullStrengthElo - elo; }
+int below_full(int elo) { return kFullStrengthElo - clamp_level(elo); }
 
 }  // namespace
 
 std::int64_t strength_node_budget(int elo) {
   if (below_full(elo) == 0) return 0;
-  const double nodes = std::exp((kFullStrengthElo - below_full(elo) - kBudgetOffset) / kBudgetScale);
+  const double nodes = std::exp((clamp_level(elo) - kBudgetOffset) / kBudgetScale);
   return nodes < 1 ? 1 : static_cast<std::int64_t>(nodes);
 }
 
@@ -64,8 +66,9 @@ void RandomizeEvalFeatures() {
   const int chance = strength_piece_draw_chance(OptionUci.elo);
   for (const PieceValue& p : kPieceValues)
     OptionUci.*p.field = std::rand() % 100 < chance ? draw(p.lo, p.hi) : option_value(p);
+  // Where nothing is left to draw, the options' own weights, whatever they are.
   const PercentRange range = strength_weight_range(OptionUci.elo);
-  for (const char* name : kDrawnWeights) draw_weight(name, draw(range.lo, range.hi));
+  for (const char* name : kDrawnWeights) draw_weight(name, range.lo < range.hi ? draw(range.lo, range.hi) : -1);
   OptionUpdate();
 }
 

@@ -52,8 +52,12 @@ TEST(Strength, DrawnValuesStayInRangeAndGoWhenPlayEnds) {
       EXPECT_TRUE(OptionUci.queen_value_op == queen && mobilityWeight == mobility);
     }
   }
+  // At full strength a weight of the user's own stays as it is.
+  OptionSet("MobilityWeight", "150");
+  RandomizeEvalFeatures();
+  EXPECT_EQ(mobilityWeight, 150);
+  OptionSet("MobilityWeight", "100");
   end_weakened_play();
-  OptionUci.elo = kStrongestElo;
   EXPECT_TRUE(OptionUci.queen_value_op == queen && OptionUci.knight_value_en == knight);
   EXPECT_TRUE(mobilityWeight == mobility && kingAttackWeight == king_attack);
   EXPECT_STREQ(OptionGetString("MobilityWeight"), "100");
