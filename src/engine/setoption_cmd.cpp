@@ -30,14 +30,6 @@ struct ClampedOption {
 };
 
 constexpr ClampedOption clamped_options[] = {
-    {"QueenValueOp", &OptionValues::queen_value_op, 500, 1500},
-    {"QueenValueEn", &OptionValues::queen_value_en, 500, 1500},
-    {"RookValueOp", &OptionValues::rook_value_op, 300, 800},
-    {"RookValueEn", &OptionValues::rook_value_en, 300, 800},
-    {"BishopValueOp", &OptionValues::bishop_value_op, 200, 500},
-    {"BishopValueEn", &OptionValues::bishop_value_en, 200, 500},
-    {"KnightValueOp", &OptionValues::knight_value_op, 200, 500},
-    {"KnightValueEn", &OptionValues::knight_value_en, 200, 500},
     {"UCI_Elo", &OptionValues::elo, 1000, 2800},
     {"InsufficientMaterialScore", &OptionValues::insufficient_material_score, -MATE_BOUND, MATE_BOUND},
     {"FiftyMoveScore", &OptionValues::fifty_move_score, -MATE_BOUND, MATE_BOUND},
@@ -93,6 +85,8 @@ void apply_option(const char* name) {
     chess960 = OptionGetBool("UCI_Chess960");
   }
   for (const ClampedOption& o : clamped_options)
+    if (is(o.name)) OptionUci.*o.field = clamp(OptionGetInt(o.name), o.lo, o.hi);
+  for (const PieceValueOption& o : PieceValueOptions)
     if (is(o.name)) OptionUci.*o.field = clamp(OptionGetInt(o.name), o.lo, o.hi);
   const bool was_weakened = OptionUci.limit_strength;
   for (const FlagOption& o : flag_options)

@@ -15,24 +15,8 @@ constexpr double kBudgetScale = 131.4;
 constexpr const char* kDrawnWeights[] = {"MobilityWeight", "KingAttackWeight", "PassedPawnWeightOp",
                                          "PassedPawnWeightEn"};
 
-struct PieceValue {
-  const char* name;
-  int OptionValues::*field;
-  int lo, hi;  // the option's range, and that of a drawn value
-};
-
-constexpr PieceValue kPieceValues[] = {
-    {"QueenValueOp", &OptionValues::queen_value_op, 500, 1500},
-    {"QueenValueEn", &OptionValues::queen_value_en, 500, 1500},
-    {"RookValueOp", &OptionValues::rook_value_op, 300, 800},
-    {"RookValueEn", &OptionValues::rook_value_en, 300, 800},
-    {"BishopValueOp", &OptionValues::bishop_value_op, 200, 500},
-    {"BishopValueEn", &OptionValues::bishop_value_en, 200, 500},
-    {"KnightValueOp", &OptionValues::knight_value_op, 200, 500},
-    {"KnightValueEn", &OptionValues::knight_value_en, 200, 500},
-};
-
-int option_value(const PieceValue& p) {
+// The option's own value, clamped as "setoption" clamps it.
+int option_value(const PieceValueOption& p) {
   const int v = OptionGetInt(p.name);
   return v < p.lo ? p.lo : v > p.hi ? p.hi : v;
 }
@@ -64,7 +48,7 @@ PercentRange strength_weight_range(int elo) {
 // with the options' own: drawn values must not outlive their search.
 void RandomizeEvalFeatures() {
   const int chance = strength_piece_draw_chance(OptionUci.elo);
-  for (const PieceValue& p : kPieceValues)
+  for (const PieceValueOption& p : PieceValueOptions)
     OptionUci.*p.field = std::rand() % 100 < chance ? draw(p.lo, p.hi) : option_value(p);
   // Where nothing is left to draw, the options' own weights, whatever they are.
   const PercentRange range = strength_weight_range(OptionUci.elo);
@@ -73,7 +57,7 @@ void RandomizeEvalFeatures() {
 }
 
 void end_weakened_play() {
-  for (const PieceValue& p : kPieceValues) OptionUci.*p.field = option_value(p);
+  for (const PieceValueOption& p : PieceValueOptions) OptionUci.*p.field = option_value(p);
   for (const char* name : kDrawnWeights) draw_weight(name, -1);
   OptionUpdate();
 }
