@@ -9,6 +9,7 @@
 #include "options/options.h"
 #include "output/output.h"
 #include "search/search_tables.h"
+#include "search/strength.h"
 #include "search/threads.h"
 #include "search/tt.h"
 
@@ -29,14 +30,6 @@ struct ClampedOption {
 };
 
 constexpr ClampedOption clamped_options[] = {
-    {"QueenValueOp", &OptionValues::queen_value_op, 500, 1500},
-    {"QueenValueEn", &OptionValues::queen_value_en, 500, 1500},
-    {"RookValueOp", &OptionValues::rook_value_op, 300, 800},
-    {"RookValueEn", &OptionValues::rook_value_en, 300, 800},
-    {"BishopValueOp", &OptionValues::bishop_value_op, 200, 500},
-    {"BishopValueEn", &OptionValues::bishop_value_en, 200, 500},
-    {"KnightValueOp", &OptionValues::knight_value_op, 200, 500},
-    {"KnightValueEn", &OptionValues::knight_value_en, 200, 500},
     {"UCI_Elo", &OptionValues::elo, 1000, 2800},
     {"InsufficientMaterialScore", &OptionValues::insufficient_material_score, -MATE_BOUND, MATE_BOUND},
     {"FiftyMoveScore", &OptionValues::fifty_move_score, -MATE_BOUND, MATE_BOUND},
@@ -58,6 +51,18 @@ constexpr FlagOption flag_options[] = {
     {"OwnBook", &OptionValues::own_book},
     {"UCI_ShowWDL", &OptionValues::show_wdl},
 };
+
+// The level's node budget applies from now on, not only from the next
+// "isready"; switched off, the engine plays at full strength again with its
+// own piece values and weights.
+void weaken_or_restore(bool was_weakened) {
+  if (OptionUci.limit_strength) {
+    si.nodes = strength_node_budget(OptionUci.elo);
+  } else if (was_weakened) {
+    si.nodes = 0;
+    end_weakened_play();
+  }
+}
 
 void apply_option(const char* name) {
   auto is = [name](const char* option) { return my_StringIsEqual(name, option); };
@@ -81,8 +86,12 @@ void apply_option(const char* name) {
   }
   for (const ClampedOption& o : clamped_options)
     if (is(o.name)) OptionUci.*o.field = clamp(OptionGetInt(o.name), o.lo, o.hi);
+  for (const PieceValueOption& o : PieceValueOptions)
+    if (is(o.name)) OptionUci.*o.field = clamp(OptionGetInt(o.name), o.lo, o.hi);
+  const bool was_weakened = OptionUci.limit_strength;
   for (const FlagOption& o : flag_options)
     if (is(o.name)) OptionUci.*o.field = OptionGetBool(o.name);
+  if (is("UCI_LimitStrength") || is("UCI_Elo")) weaken_or_restore(was_weakened);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "engine/uci.h"
 
-#include <cmath>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +15,7 @@
 #include "output/output.h"
 #include "platform/platform.h"
 #include "search/search_tables.h"
+#include "search/strength.h"
 #include "search/think.h"
 #include "search/threads.h"
 #include "search/tt.h"
@@ -56,7 +56,7 @@ bool execute(char* line) {
     SendInfo("readyok");
     log_printf(">> %s\n", line);
     log_printf("<< readyok\n");
-    if (OptionUci.limit_strength) si.nodes = static_cast<std::int64_t>(std::exp((OptionUci.elo + 200) / 297.0));
+    if (OptionUci.limit_strength) si.nodes = strength_node_budget(OptionUci.elo);
   } else if (std::strcmp(line, "ponderhit") == 0) {
     log_printf(">> %s\n", line);
     si.ponder = false;

@@ -19,9 +19,10 @@ struct WeightOption {
   const char* name;
   int* global;
   int lo, hi;
+  int drawn = -1;  // in place of the option's value when not negative
 };
 
-const WeightOption weight_options[] = {
+WeightOption weight_options[] = {
     {"DoubledPawnPenalty", &doubledPawnPenalty, 0, 100},
     {"PawnValueOp", &pawnValueOp, 70, 110},
     {"PawnValueEn", &pawnValueEn, 90, 150},
@@ -55,13 +56,18 @@ bool piece_values_changed() {
 
 }  // namespace
 
+void draw_weight(const char* name, int value) {
+  for (WeightOption& o : weight_options)
+    if (my_StringIsEqual(o.name, name)) o.drawn = value;
+}
+
 // Cached values outlive a change of weights, so a change drops the caches
 // that depend on it: the next search must see the new weights at once.
 void OptionUpdate() {
   bool eval_stale = piece_values_changed();
   bool pawns_stale = false, shelter_stale = false;
   for (const WeightOption& o : weight_options) {
-    const int v = clamp(OptionGetInt(o.name), o.lo, o.hi);
+    const int v = clamp(o.drawn >= 0 ? o.drawn : OptionGetInt(o.name), o.lo, o.hi);
     if (v == *o.global) continue;
     *o.global = v;
     eval_stale = true;

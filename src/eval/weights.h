@@ -16,3 +16,6 @@ void pst_init();  // rebuilds the generated piece-square tables
 // Takes the weight options over, clamped. Cached evaluations that depend on a
 // weight or piece value that changed since the last call are dropped.
 void OptionUpdate();
+// A weakened search's own value for a weight option, taken by the next
+// OptionUpdate instead of the option's; a negative value gives it back.
+void draw_weight(const char* name, int value);

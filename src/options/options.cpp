@@ -57,6 +57,17 @@ OptionRow Option[] = {
 
 OptionValues OptionUci;
 
+const PieceValueOption PieceValueOptions[8] = {
+    {"QueenValueOp", &OptionValues::queen_value_op, 500, 1500},
+    {"QueenValueEn", &OptionValues::queen_value_en, 500, 1500},
+    {"RookValueOp", &OptionValues::rook_value_op, 300, 800},
+    {"RookValueEn", &OptionValues::rook_value_en, 300, 800},
+    {"BishopValueOp", &OptionValues::bishop_value_op, 200, 500},
+    {"BishopValueEn", &OptionValues::bishop_value_en, 200, 500},
+    {"KnightValueOp", &OptionValues::knight_value_op, 200, 500},
+    {"KnightValueEn", &OptionValues::knight_value_en, 200, 500},
+};
+
 bool my_StringIsEqual(const char* a, const char* b) {
   for (; *a && *b; ++a, ++b)
     if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;

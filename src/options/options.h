@@ -37,6 +37,15 @@ struct OptionValues {
 
 extern OptionValues OptionUci;
 
+// The piece values' options and their ranges: "setoption" clamps to them,
+// the weakened play draws from them.
+struct PieceValueOption {
+  const char* name;
+  int OptionValues::*field;
+  int lo, hi;
+};
+extern const PieceValueOption PieceValueOptions[8];
+
 void OptionStart();
 OptionRow* OptionFind(const char* name);
 bool OptionSet(const char* name, const char* text);

@@ -25,6 +25,7 @@
 #include "search/iteration_control.h"
 #include "search/ordering.h"
 #include "search/search_tables.h"
+#include "search/strength.h"
 #include "search/threads.h"
 #include "search/tt.h"
 #include "search/wdl.h"

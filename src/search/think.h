@@ -63,6 +63,5 @@ int search_root(int alpha, int beta, int depth, bool inCheck, int checker1, int 
 void sort_pv();
 void ShowRootMoves(move m, int index);
 void SortByPvScore(int n, pv_store_t* store);
-void RandomizeEvalFeatures();
 
 PER_THREAD_END

@@ -131,13 +131,17 @@ TEST_P(UciThreads, PonderhitStopAndQuitActAtOnce) {
 TEST_P(UciThreads, NodeBudgetCountsEveryThread) {
   const Lines lines = search(kMiddle, "go nodes 50000");
   EXPECT_TRUE(summary(lines).nodes >= 50000 && summary(lines).nodes < 100000) << joined(lines);
-  // The weakened engine searches alone: "isready" (ask() ends with it) sets a
-  // budget of e^((1000 + 200) / 297) = 56 nodes, reached before helpers could add to it.
-  ask("setoption name UCI_LimitStrength value true");
-  ask("setoption name UCI_Elo value 1000");
-  const Lines weak = search(kMiddle, "go wtime 60000 btime 60000");
-  EXPECT_TRUE(summary(weak).nodes > 0 && summary(weak).nodes <= 56 + 256) << joined(weak);
+  // The weakened engine searches alone, within its level's budget (tens of
+  // nodes at 1000), which holds from the "setoption" on, "isready" or not.
+  send("setoption name UCI_LimitStrength value true");
+  send("setoption name UCI_Elo value 1000");
+  send(kMiddle);
+  const Lines weak = go("go wtime 60000 btime 60000");
+  EXPECT_TRUE(summary(weak).nodes > 0 && summary(weak).nodes <= 1000) << joined(weak);
   expect_playable(kMiddle, weak);
+  // Switched off, it searches at full strength again.
+  ask("setoption name UCI_LimitStrength value false");
+  EXPECT_GT(summary(search(kMiddle, "go depth 7")).nodes, 1000);
 }
 
 // Between searches the pool is rebuilt each time the thread count changes.
