@@ -30,7 +30,7 @@ struct ClampedOption {
 };
 
 constexpr ClampedOption clamped_options[] = {
-    {"UCI_Elo", &OptionValues::elo, 1000, 2800},
+    {"UCI_Elo", &OptionValues::elo, kWeakestElo, kStrongestElo},
     {"InsufficientMaterialScore", &OptionValues::insufficient_material_score, -MATE_BOUND, MATE_BOUND},
     {"FiftyMoveScore", &OptionValues::fifty_move_score, -MATE_BOUND, MATE_BOUND},
     {"StaleMateScore", &OptionValues::stalemate_score, -MATE_BOUND, MATE_BOUND},
