@@ -1,5 +1,6 @@
 #include "search/strength.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -16,15 +17,12 @@ constexpr const char* kDrawnWeights[] = {"MobilityWeight", "KingAttackWeight", "
                                          "PassedPawnWeightEn"};
 
 // The option's own value, clamped as "setoption" clamps it.
-int option_value(const PieceValueOption& p) {
-  const int v = OptionGetInt(p.name);
-  return v < p.lo ? p.lo : v > p.hi ? p.hi : v;
-}
+int option_value(const PieceValueOption& p) { return std::clamp(OptionGetInt(p.name), p.lo, p.hi); }
 
 // A uniform draw from lo..hi.
 int draw(int lo, int hi) { return lo + std::rand() % (hi - lo + 1); }
 
-int clamp_level(int elo) { return elo < kWeakestElo ? kWeakestElo : elo > kFullStrengthElo ? kFullStrengthElo : elo; }
+int clamp_level(int elo) { return std::clamp(elo, kWeakestElo, kFullStrengthElo); }
 
 // How far a level lies below full strength, 0 at and above it.
 constexpr int kSpan = kFullStrengthElo - kWeakestElo;
