@@ -96,6 +96,8 @@ bool execute(char* line) {
     print_my_fen();
   } else if (std::strcmp(line, "bench") == 0) {
     if (!Searching) bench();
+  } else if (std::strcmp(line, "datagen") == 0 || starts_with(line, "datagen ")) {
+    if (!Searching) datagen(line + 7);
   } else if (std::strcmp(line, "symtestpos") == 0) {
     if (!Searching) symtestpos();
   } else if (*line) {
