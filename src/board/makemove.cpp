@@ -3,6 +3,7 @@
 #include "board/attacks.h"
 #include "board/castling.h"
 #include "board/per_thread.h"
+#include "board/piece_changes.h"
 #include "board/position.h"
 
 PER_THREAD_BEGIN
@@ -154,6 +155,7 @@ bool makemove(move_bytes m) {
     return false;
   }
   UpdateCheckSq();
+  if (log_piece_changes && ply <= MAX_PLY) log_move_changes(m, s, k, v);
   return true;
 }
 
@@ -228,6 +230,7 @@ void makenullmove() {
   set_side(side ^ 1);
   hash ^= hash_side;
   UpdateCheckSq();
+  if (log_piece_changes && ply <= MAX_PLY) piece_changes[ply].count = 0;
 }
 
 void takebacknullmove() {

@@ -5,6 +5,7 @@
 #include "engine/commands.h"
 #include "engine/uci.h"
 #include "eval/eval_hash.h"
+#include "eval/learned_network.h"
 #include "eval/weights.h"
 #include "options/options.h"
 #include "output/output.h"
@@ -83,6 +84,11 @@ void apply_option(const char* name) {
     set_thread_count(clamp(OptionGetInt("Threads"), 1, MAX_THREADS));
   } else if (is("UCI_Chess960")) {
     chess960 = OptionGetBool("UCI_Chess960");
+  } else if (is("UseLearnedEval")) {
+    set_learned_eval(OptionGetBool("UseLearnedEval"));
+  } else if (is("EvalFile")) {
+    const char* file = OptionGetString("EvalFile");
+    load_network_file(std::strcmp(file, "<empty>") == 0 ? "" : file);
   }
   for (const ClampedOption& o : clamped_options)
     if (is(o.name)) OptionUci.*o.field = clamp(OptionGetInt(o.name), o.lo, o.hi);

@@ -9,6 +9,7 @@
 #include "board/position.h"
 #include "engine/uci.h"
 #include "eval/endgame.h"
+#include "eval/learned_network.h"
 #include "eval/weights.h"
 #include "movegen/gen.h"
 #include "movegen/movestack.h"
@@ -88,6 +89,7 @@ void init_engine() {
   OptionStart();
   GenInit();
   init_ttable(OptionUci.hash_mb, OptionUci.eval_hash_mb, OptionUci.pawn_hash_mb);
+  load_embedded_network();
   new_keys();
   set_start_position();
 }

@@ -10,6 +10,8 @@
 #include "eval/eval_hash.h"
 #include "eval/eval_state.h"
 #include "eval/king_safety.h"
+#include "eval/learned_eval.h"
+#include "eval/learned_network.h"
 #include "eval/passed_pawns.h"
 #include "eval/pawn_structure.h"
 #include "eval/pawns.h"
@@ -57,6 +59,7 @@ int tapered_pst(int c) { return (PstScore[c][0] * game_phase + PstScore[c][1] * 
 // The steps run in this order: later terms read the attack sets and counters
 // that earlier ones fill.
 int eval() {
+  if (learned_eval_on) return learned_eval();
   score = 0;
   const int cached = probe_eval();
   if (cached != NO_EVAL) return score = cached;

@@ -26,7 +26,7 @@ namespace learned {
 constexpr int FEATURES = 768;
 constexpr int HIDDEN = 256;
 constexpr int QA = 255;
-constexpr int QB = 64;
+constexpr int QB = 256;
 constexpr int OUTPUT_SCALE = 400;
 
 constexpr std::uint32_t FILE_VERSION = 1;

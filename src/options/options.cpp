@@ -52,6 +52,8 @@ OptionRow Option[] = {
     {"Threads", true, "1", "spin", "min 1 max 256", {}},
     {"UCI_Chess960", true, "false", "check", "", {}},
     {"UCI_ShowWDL", true, "false", "check", "", {}},
+    {"UseLearnedEval", true, "false", "check", "", {}},
+    {"EvalFile", true, "<empty>", "string", "", {}},
     {nullptr, false, nullptr, nullptr, nullptr, {}},
 };
 

@@ -10,7 +10,8 @@ using UciProtocol = EngineTest;
 
 // The declaration lines in the order a GUI shows them; the hidden tuning
 // options (DoubledPawnPenalty, the razor and futility margins) are absent.
-// Threads, UCI_Chess960 and UCI_ShowWDL come after the options of the one-thread engine.
+// Threads, UCI_Chess960, UCI_ShowWDL, UseLearnedEval and EvalFile come after
+// the options of the one-thread engine.
 const Lines kOptionLines = {
     "option name Hash type spin default 128 min 8 max 2048",
     "option name EvalHash type spin default 32 min 4 max 32",
@@ -53,6 +54,8 @@ const Lines kOptionLines = {
     "option name Threads type spin default 1 min 1 max 256",
     "option name UCI_Chess960 type check default false",
     "option name UCI_ShowWDL type check default false",
+    "option name UseLearnedEval type check default false",
+    "option name EvalFile type string default <empty>",
 };
 
 TEST_F(UciProtocol, UciListsEveryOptionInOrderWithItsValueAsSent) {
@@ -76,8 +79,12 @@ TEST_F(UciProtocol, UciListsEveryOptionInOrderWithItsValueAsSent) {
                         // Out of range or no number: clamped to 1 .. 256.
                         "setoption name Threads value 100000", "setoption name Threads value -5",
                         "setoption name Threads value 0", "setoption name threads value many",
-                        "setoption name uci_chess960 value true", "setoption name UCI_SHOWWDL value true"})),
+                        "setoption name uci_chess960 value true", "setoption name UCI_SHOWWDL value true",
+                        "setoption name uselearnedeval value true"})),
             Lines{});
+  // A network file that cannot be read leaves the built-in one in use.
+  EXPECT_EQ(ask("setoption name EvalFile value no such.cvnn"),
+            Lines{"info string EvalFile no such.cvnn cannot be read; the built-in network stays in use"});
   const auto option = expected.begin() + 2;  // after the two id lines
   option[0] = "option name Hash type spin default 0 min 8 max 2048";
   option[4] = "option name UCI_Elo type spin default 100 min 1000 max 2800";
@@ -87,6 +94,8 @@ TEST_F(UciProtocol, UciListsEveryOptionInOrderWithItsValueAsSent) {
   option[38] = "option name Threads type spin default many min 1 max 256";
   option[39] = "option name UCI_Chess960 type check default true";
   option[40] = "option name UCI_ShowWDL type check default true";
+  option[41] = "option name UseLearnedEval type check default true";
+  option[42] = "option name EvalFile type string default no such.cvnn";
   send("uci");
   EXPECT_EQ(read_until(starts("uciok")), expected);
 }

@@ -54,6 +54,10 @@ TEST_P(UciThreads, EveryGoFormAnswersOnePlayableMove) {
     }
   ask("setoption name MultiPV value 3");
   expect_playable(kMiddle, search(kMiddle, "go depth 6"));
+  // With the learned evaluation every thread keeps sums of its own.
+  ask("setoption name MultiPV value 1");
+  ask("setoption name UseLearnedEval value true");
+  for (const char* position : {kStart, kMiddle, kPromotions}) expect_playable(position, search(position, "go depth 9"));
 }
 
 bool is_nodes(const std::string& line) { return matches(line, "info nodes # nps #"); }

@@ -1,0 +1,114 @@
+// The learned evaluation: the sums kept move by move equal those of the
+// whole board, and a network file that is malformed is refused.
+#include "eval/learned_eval.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "board/attacks.h"
+#include "board/makemove.h"
+#include "board/position.h"
+#include "eval/learned_network.h"
+#include "movegen/gen.h"
+#include "test_support.h"
+
+extern const unsigned char embedded_learned_network[];
+extern const std::size_t embedded_learned_network_size;
+
+namespace {
+
+struct LearnedEvalOn {
+  LearnedEvalOn() { set_learned_eval(true); }
+  ~LearnedEvalOn() { set_learned_eval(false); }
+};
+
+// Every legal move of every corpus position (castling of both kinds, also
+// Chess960's, promotions, en passant), a null move after each, and short
+// lines evaluated only at their end, so that the sums catch up several moves.
+TEST(LearnedEval, KeptSumsEqualTheWholeBoard) {
+  engine_setup();
+  LearnedEvalOn on;
+  std::mt19937 rng(2024);
+  int checked = 0, wrong = 0;
+  auto check = [&] {
+    ++checked;
+    if (learned_eval() != learned_eval_from_scratch()) ADD_FAILURE() << board_fen() << (++wrong, "");
+  };
+  for_each_corpus_position([&] {
+    check();
+    gen();
+    for (const move& m : legal_level_moves()) {
+      makemove(m.b);
+      check();
+      if (!in_check(side)) {
+        makenullmove();
+        check();
+        takebacknullmove();
+      }
+      takeback();
+    }
+    int made = 0;
+    while (made < 3 && play_random_move(rng)) ++made;
+    check();
+    while (made-- > 0) takeback();
+    check();
+  });
+  EXPECT_GT(checked, 10000);
+  EXPECT_EQ(wrong, 0);
+}
+
+std::vector<unsigned char> sealed(std::vector<unsigned char> bytes) {
+  const std::uint32_t h = learned::fnv1a(bytes.data(), static_cast<int>(bytes.size()) - 4);
+  for (int i = 0; i < 4; ++i) bytes[bytes.size() - 4 + i] = static_cast<unsigned char>(h >> (8 * i));
+  return bytes;
+}
+
+TEST(LearnedEval, MalformedNetworkIsRefusedAndTheBuiltInKept) {
+  engine_setup();
+  LearnedEvalOn on;
+  set_position("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3");
+  const int built_in = learned_eval_from_scratch();
+  const std::vector<unsigned char> good(embedded_learned_network,
+                                        embedded_learned_network + embedded_learned_network_size);
+  auto network = std::make_unique<LearnedNetwork>();
+  const char* why = nullptr;
+  ASSERT_TRUE(read_learned_network(good.data(), good.size(), network.get(), &why));
+
+  auto changed = [&](std::size_t at, unsigned char value) {
+    std::vector<unsigned char> b = good;
+    b[at] = value;
+    return b;
+  };
+  const std::size_t output_weights = 12 + 2 * (learned::FEATURES * learned::HIDDEN + learned::HIDDEN);
+  std::vector<unsigned char> huge = good;
+  for (std::size_t i = output_weights; i < output_weights + 4 * learned::HIDDEN; i += 2) huge[i + 1] = 0x7f;
+  const std::vector<unsigned char> bad[] = {std::vector<unsigned char>(good.begin(), good.end() - 1),
+                                            sealed(changed(0, 'X')),
+                                            sealed(changed(4, 2)),
+                                            sealed(changed(8, 128)),
+                                            changed(100, good[100] ^ 1),
+                                            sealed(huge)};
+  for (const auto& b : bad) {
+    EXPECT_FALSE(read_learned_network(b.data(), b.size(), network.get(), &why));
+    EXPECT_NE(why, nullptr);
+  }
+
+  EXPECT_FALSE(load_network_file("no-such-directory/no-such-network.cvnn"));
+  EXPECT_EQ(learned_eval_from_scratch(), built_in);
+  const char* path = "learned_eval_test.cvnn";
+  for (const std::vector<unsigned char>* b : {&bad[4], &good}) {
+    std::FILE* f = std::fopen(path, "wb");
+    std::fwrite(b->data(), 1, b->size(), f);
+    std::fclose(f);
+    EXPECT_EQ(load_network_file(path), b == &good);
+  }
+  std::remove(path);
+  EXPECT_EQ(learned_eval_from_scratch(), built_in);
+  EXPECT_TRUE(load_network_file(""));
+}
+
+}  // namespace
