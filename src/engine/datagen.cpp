@@ -36,14 +36,14 @@ struct DatagenSettings {
   char file[256] = "corvantis-data.bin";
 };
 
-constexpr int MAX_GAME_PLIES = 400;         // then a draw; the history holds a search above it
-constexpr int OPENING_BALANCE = 150;        // centipawns an opening may lean to one side
-constexpr int WIN_SCORE = 1000;             // both sides agree the game is won ...
-constexpr int WIN_PLIES = 6;                // ... for this many plies in a row
-constexpr int DRAW_SCORE = 10;              // a dead-level game ...
-constexpr int DRAW_PLIES = 12;              // ... for this many plies ...
-constexpr int DRAW_FROM_PLY = 80;           // ... after this many
-constexpr int RECORD_SCORE_LIMIT = 3000;    // larger scores teach the network nothing
+constexpr int MAX_GAME_PLIES = 400;       // then a draw; the history holds a search above it
+constexpr int OPENING_BALANCE = 150;      // centipawns an opening may lean to one side
+constexpr int WIN_SCORE = 1000;           // both sides agree the game is won ...
+constexpr int WIN_PLIES = 6;              // ... for this many plies in a row
+constexpr int DRAW_SCORE = 10;            // a dead-level game ...
+constexpr int DRAW_PLIES = 12;            // ... for this many plies ...
+constexpr int DRAW_FROM_PLY = 80;         // ... after this many
+constexpr int RECORD_SCORE_LIMIT = 3000;  // larger scores teach the network nothing
 
 // splitmix64: a fixed, portable sequence for the openings.
 struct Random {
@@ -129,9 +129,7 @@ void random_opening(Random* rng, const DatagenSettings& s) {
   }
 }
 
-bool insufficient_material() {
-  return wp + bp + wr + br + wq + bq == 0 && wn + wb <= 1 && bn + bb <= 1;
-}
+bool insufficient_material() { return wp + bp + wr + br + wq + bq == 0 && wn + wb <= 1 && bn + bb <= 1; }
 
 // The result for white (1 win, 0 draw, -1 loss) when the game is over by the rules.
 bool game_over(int* white_result) {
@@ -159,7 +157,7 @@ void play_game(const DatagenSettings& s, std::FILE* out, Tally* tally) {
     const SearchResult r = search_nodes(s.nodes);
     if (r.best.u == 0) break;
     const int white_score = side == WHITE ? r.score : -r.score;
-    win_run = (white_score >= WIN_SCORE) ? (win_run > 0 ? win_run + 1 : 1)
+    win_run = (white_score >= WIN_SCORE)    ? (win_run > 0 ? win_run + 1 : 1)
               : (white_score <= -WIN_SCORE) ? (win_run < 0 ? win_run - 1 : -1)
                                             : 0;
     draw_run = (r.score >= -DRAW_SCORE && r.score <= DRAW_SCORE) ? draw_run + 1 : 0;
