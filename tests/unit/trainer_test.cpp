@@ -101,6 +101,16 @@ TEST(Trainer, NetFileAndIntegerEvaluationAreTheEngines) {
   ASSERT_EQ(record_features(r, stm, other), 3);
   EXPECT_EQ(std::vector<int>(stm, stm + 3), (std::vector<int>{708, 315, 380}));
   EXPECT_EQ(std::vector<int>(other, other + 3), (std::vector<int>{380, 643, 708}));
+  // Mirrored: Kd8 against Kd1 and Qe1; mirrored again, the record itself.
+  RecordPiece flipped[32];
+  ASSERT_EQ(record_pieces(mirrored(r), flipped), 3);
+  EXPECT_EQ(
+      std::vector<int>({flipped[0].square, flipped[1].square, flipped[1].kind, flipped[2].square, flipped[2].kind}),
+      (std::vector<int>{3, 59, KING, 60, QUEEN}));
+  unsigned char once[TRAINING_RECORD_BYTES], twice[TRAINING_RECORD_BYTES];
+  encode_record(r, once);
+  encode_record(mirrored(mirrored(r)), twice);
+  EXPECT_EQ(std::memcmp(once, twice, sizeof once), 0);
   Net net;  // one hidden value, the queen's from the side to move's view, worth 400 cp
   net.p[W1 + 315 * H] = net.p[W2] = 1.0f;
   EXPECT_EQ(evaluate(net, r), 400);

@@ -66,4 +66,28 @@ void shuffle(std::vector<TrainingRecord>& records, Rng& rng) {
   for (std::size_t i = records.size(); i > 1; --i) std::swap(records[i - 1], records[rng.next() % i]);
 }
 
+TrainingRecord mirrored(const TrainingRecord& r) {
+  RecordPiece pieces[32];
+  const int n = record_pieces(r, pieces);
+  int code[64];
+  std::fill(code, code + 64, -1);
+  for (int i = 0; i < n; ++i) code[pieces[i].square ^ 7] = pieces[i].colour * 8 + pieces[i].kind;
+  TrainingRecord m = r;
+  m.occupied = 0;
+  std::fill(m.pieces, m.pieces + 16, 0);
+  for (int sq = 0, k = 0; sq < 64; ++sq) {
+    if (code[sq] < 0) continue;
+    m.occupied |= 1ULL << sq;
+    m.pieces[k / 2] |= static_cast<std::uint8_t>(code[sq] << (4 * (k & 1)));
+    ++k;
+  }
+  return m;
+}
+
+void add_mirrored(std::vector<TrainingRecord>& records) {
+  const std::size_t n = records.size();
+  records.reserve(2 * n);
+  for (std::size_t i = 0; i < n; ++i) records.push_back(mirrored(records[i]));
+}
+
 }  // namespace trainer

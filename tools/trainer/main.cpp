@@ -28,6 +28,7 @@ constexpr char USAGE[] =
     "  --validation F    share of the records held out for validation (0.02)\n"
     "  --threads N       threads (2)\n"
     "  --seed N          seed of the shuffles and of the random weights (1)\n"
+    "  --mirror 0|1      also train on each training record with the a- and h-files swapped (1)\n"
     "  --help            this text\n"
     "\n"
     "Records with |score| >= 3000 are left out. The loss is the mean of (p - t)^2 with\n"
@@ -40,7 +41,7 @@ constexpr int SCORE_LIMIT = 3000;
 
 struct Settings {
   std::string data, out, init;
-  int epochs = 10, batch = 16384, threads = 2;
+  int epochs = 10, batch = 16384, threads = 2, mirror = 1;
   double lr = 0.001, lambda = 0.5, scale = 0, validation = 0.02;
   std::uint64_t seed = 1;
 };
@@ -81,6 +82,7 @@ bool parse(int argc, char** argv, Settings& s, bool& help) {
     else if (std::strcmp(flag, "--epochs") == 0) ok = to_int(v, 1, 1000000, s.epochs);
     else if (std::strcmp(flag, "--batch") == 0) ok = to_int(v, 1, 1 << 24, s.batch);
     else if (std::strcmp(flag, "--threads") == 0) ok = to_int(v, 1, 256, s.threads);
+    else if (std::strcmp(flag, "--mirror") == 0) ok = to_int(v, 0, 1, s.mirror);
     else if (std::strcmp(flag, "--lr") == 0) ok = to_double(v, 1e-12, 10, s.lr);
     else if (std::strcmp(flag, "--lambda") == 0) ok = to_double(v, 0, 1, s.lambda);
     else if (std::strcmp(flag, "--scale") == 0) ok = to_double(v, 1, 100000, s.scale);
@@ -160,6 +162,7 @@ bool prepare_records(const Settings& s, trainer::Rng& rng, std::vector<TrainingR
   if (s.validation > 0 && held == 0) held = 1;
   validation.assign(records.end() - static_cast<std::ptrdiff_t>(held), records.end());
   records.resize(records.size() - held);
+  if (s.mirror) trainer::add_mirrored(records);
   std::printf("%llu for training, %llu for validation\n", static_cast<unsigned long long>(records.size()),
               static_cast<unsigned long long>(validation.size()));
   return true;

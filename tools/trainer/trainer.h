@@ -25,6 +25,10 @@ bool load_records(const char* path, std::vector<TrainingRecord>& out);
 // Drops the records whose |score| is at least limit; returns how many.
 std::size_t drop_large_scores(std::vector<TrainingRecord>& records, int limit);
 void shuffle(std::vector<TrainingRecord>& records, Rng& rng);
+// The same position with the a- and h-files swapped: records keep no
+// castling rights, so it is worth the same. Training on both doubles the data.
+TrainingRecord mirrored(const TrainingRecord& r);
+void add_mirrored(std::vector<TrainingRecord>& records);
 
 // All parameters in one array, so the optimiser and the clipping walk it once.
 constexpr int H = learned::HIDDEN;
