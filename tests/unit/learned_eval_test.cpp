@@ -4,17 +4,24 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "board/attacks.h"
 #include "board/makemove.h"
 #include "board/position.h"
+#include "board/training_record.h"
+#include "engine/diagnostics.h"
 #include "eval/learned_network.h"
 #include "movegen/gen.h"
 #include "test_support.h"
+#include "trainer.h"
 
 extern const unsigned char embedded_learned_network[];
 extern const std::size_t embedded_learned_network_size;
@@ -109,6 +116,45 @@ TEST(LearnedEval, MalformedNetworkIsRefusedAndTheBuiltInKept) {
   std::remove(path);
   EXPECT_EQ(learned_eval_from_scratch(), built_in);
   EXPECT_TRUE(load_network_file(""));
+}
+
+// The position of a record as FEN, without castling rights or en passant.
+std::string record_fen(const TrainingRecord& r) {
+  char board[64];
+  std::fill(board, board + 64, '1');
+  RecordPiece pieces[32];
+  for (int i = 0, n = record_pieces(r, pieces); i < n; ++i)
+    board[pieces[i].square] = "PNBRQKpnbrqk"[pieces[i].colour * 6 + pieces[i].kind];
+  std::string fen;
+  for (int row = 0; row < 8; ++row) fen += std::string(board + 8 * row, 8) + (row < 7 ? "/" : "");
+  return fen + (r.side == WHITE ? " w - - 0 1" : " b - - 0 1");
+}
+
+// The engine's integer evaluation of self-play positions against the
+// trainer's float network it was rounded from.
+TEST(LearnedEval, AgreesWithTheTrainersFloatNetwork) {
+  engine_setup();
+  datagen(" games 2 nodes 300 seed 5 file learned_eval_records.bin");
+  std::vector<TrainingRecord> records;
+  ASSERT_TRUE(trainer::load_records("learned_eval_records.bin", records));
+  std::remove("learned_eval_records.bin");
+  ASSERT_GT(records.size(), 50u);
+  trainer::Net net;
+  trainer::init_random(net, 11);
+  const char* path = "learned_eval_float.cvnn";
+  ASSERT_TRUE(trainer::write_net(path, trainer::quantise(net)));
+  ASSERT_TRUE(load_network_file(path));
+  std::remove(path);
+  double sum = 0, worst = 0;
+  for (const TrainingRecord& r : records) {
+    set_position(record_fen(r).c_str());
+    const double error = std::fabs(learned_eval_from_scratch() - trainer::evaluate(net, r));
+    sum += error;
+    worst = std::max(worst, error);
+  }
+  load_network_file("");
+  EXPECT_LT(sum / static_cast<double>(records.size()), 4.0);
+  EXPECT_LT(worst, 20.0);
 }
 
 }  // namespace

@@ -18,14 +18,14 @@ constexpr char USAGE[] =
     "(corvantis datagen) and writes it quantised in the engine's net format.\n"
     "\n"
     "  --data FILES      record files, comma-separated; a trailing partial record is ignored\n"
-    "  --out NET         the net, written after every epoch\n"
+    "  --out NET         the net, written after every epoch that lowers the validation loss\n"
     "  --init NET        start from this net instead of random weights\n"
     "  --epochs N        passes over the training records (10)\n"
     "  --batch N         records per Adam step (16384)\n"
     "  --lr X            learning rate (0.001); times 0.3 for the epochs after the first two thirds\n"
     "  --lambda X        weight of the search score against the game result in the target (0.5)\n"
     "  --scale K         centipawns of the sigmoid; fitted on the training records when not given\n"
-    "  --validation F    share of the records held out for validation (0.02)\n"
+    "  --validation F    share of the records held out for validation, the last in file order (0.02)\n"
     "  --threads N       threads (2)\n"
     "  --seed N          seed of the shuffles and of the random weights (1)\n"
     "  --mirror 0|1      also train on each training record with the a- and h-files swapped (1)\n"
@@ -144,7 +144,7 @@ bool starting_net(const Settings& s, trainer::Net& net) {
   return true;
 }
 
-// Loads, filters and shuffles the records and moves the held-out share into validation.
+// Loads and filters the records, moves the held-out share into validation and shuffles the rest.
 bool prepare_records(const Settings& s, trainer::Rng& rng, std::vector<TrainingRecord>& records,
                      std::vector<TrainingRecord>& validation) {
   if (!load_all(s.data, records)) return false;
@@ -157,24 +157,29 @@ bool prepare_records(const Settings& s, trainer::Rng& rng, std::vector<TrainingR
     std::fprintf(stderr, "too few records to train on\n");
     return false;
   }
-  trainer::shuffle(records, rng);
+  // The last records, whole games as the files hold them: positions of one
+  // game on both sides of the split would make the validation loss flatter.
   std::size_t held = static_cast<std::size_t>(std::llround(static_cast<double>(records.size()) * s.validation));
   if (s.validation > 0 && held == 0) held = 1;
   validation.assign(records.end() - static_cast<std::ptrdiff_t>(held), records.end());
   records.resize(records.size() - held);
   if (s.mirror) trainer::add_mirrored(records);
+  trainer::shuffle(records, rng);
   std::printf("%llu for training, %llu for validation\n", static_cast<unsigned long long>(records.size()),
               static_cast<unsigned long long>(validation.size()));
   return true;
 }
 
-// The mean validation loss as text, "-" without a validation set.
-std::string validation_loss(const trainer::Net& net, const std::vector<TrainingRecord>& validation,
-                            const trainer::LossSettings& loss, int threads) {
-  char text[32] = "-";
+// The mean validation loss; -1 without a validation set.
+double validation_loss(const trainer::Net& net, const std::vector<TrainingRecord>& validation,
+                       const trainer::LossSettings& loss, int threads) {
   const int n = static_cast<int>(validation.size());
-  if (n > 0)
-    std::snprintf(text, sizeof text, "%.6f", trainer::loss_sum(net, validation.data(), n, loss, threads, nullptr) / n);
+  return n > 0 ? trainer::loss_sum(net, validation.data(), n, loss, threads, nullptr) / n : -1;
+}
+
+std::string loss_text(double loss) {
+  char text[32] = "-";
+  if (loss >= 0) std::snprintf(text, sizeof text, "%.6f", loss);
   return text;
 }
 
@@ -226,7 +231,12 @@ int main(int argc, char** argv) {
   }
   const trainer::LossSettings loss{s.scale, s.lambda};
   if (!s.init.empty()) std::printf("starting from %s\n", s.init.c_str());
-  std::printf("start: validation loss %s\n", validation_loss(net, validation, loss, s.threads).c_str());
+  // The net written is the one of the epoch with the lowest validation loss:
+  // with few games, later epochs learn the training games by heart.
+  double best_loss = validation_loss(net, validation, loss, s.threads);
+  int best_epoch = 0;
+  trainer::Net best = net;
+  std::printf("start: validation loss %s\n", loss_text(best_loss).c_str());
   std::fflush(stdout);
 
   trainer::Adam adam;
@@ -237,18 +247,28 @@ int main(int argc, char** argv) {
     const std::int64_t train_start = get_ms();
     const double train = trainer::train_epoch(net, adam, records, loss, s.batch, lr, s.threads);
     const double train_seconds = seconds_since(train_start);
-    const std::string valid = validation_loss(net, validation, loss, s.threads);
-    if (!s.out.empty() && !trainer::write_net(s.out.c_str(), trainer::quantise(net))) {
-      std::fprintf(stderr, "cannot write %s\n", s.out.c_str());
-      return 1;
+    const double valid = validation_loss(net, validation, loss, s.threads);
+    const bool kept = valid < 0 || valid < best_loss;
+    if (kept) {
+      best = net, best_loss = valid, best_epoch = epoch;
+      if (!s.out.empty() && !trainer::write_net(s.out.c_str(), trainer::quantise(net))) {
+        std::fprintf(stderr, "cannot write %s\n", s.out.c_str());
+        return 1;
+      }
     }
-    std::printf("epoch %d train %.6f validation %s lr %.6g seconds %.1f samples/s %.0f\n", epoch, train, valid.c_str(),
-                lr, seconds_since(start), static_cast<double>(records.size()) / std::max(train_seconds, 1e-3));
+    std::printf("epoch %d train %.6f validation %s lr %.6g seconds %.1f samples/s %.0f%s\n", epoch, train,
+                loss_text(valid).c_str(), lr, seconds_since(start),
+                static_cast<double>(records.size()) / std::max(train_seconds, 1e-3), kept ? "" : " (not kept)");
     std::fflush(stdout);
   }
 
-  if (validation.empty()) report_quantisation(net, records, "training");
-  else report_quantisation(net, validation, "validation");
-  if (!s.out.empty()) std::printf("net written to %s\n", s.out.c_str());
+  // No epoch did better than the starting net: that is the one to keep.
+  if (best_epoch == 0 && !s.out.empty() && !trainer::write_net(s.out.c_str(), trainer::quantise(best))) {
+    std::fprintf(stderr, "cannot write %s\n", s.out.c_str());
+    return 1;
+  }
+  if (validation.empty()) report_quantisation(best, records, "training");
+  else report_quantisation(best, validation, "validation");
+  if (!s.out.empty()) std::printf("net of epoch %d written to %s\n", best_epoch, s.out.c_str());
   return 0;
 }
