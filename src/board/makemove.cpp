@@ -155,7 +155,7 @@ bool makemove(move_bytes m) {
     return false;
   }
   UpdateCheckSq();
-  if (log_piece_changes && ply <= MAX_PLY) log_move_changes(m, s, k, v);
+  if (log_piece_changes) log_move_changes(m, s, k, v);
   return true;
 }
 
@@ -230,7 +230,7 @@ void makenullmove() {
   set_side(side ^ 1);
   hash ^= hash_side;
   UpdateCheckSq();
-  if (log_piece_changes && ply <= MAX_PLY) piece_changes[ply].count = 0;
+  if (log_piece_changes) log_null_move();
 }
 
 void takebacknullmove() {

@@ -12,6 +12,7 @@ PER_THREAD_BEGIN
 PER_THREAD MoveChanges piece_changes[MAX_PLY + 1]{};
 
 void log_move_changes(move_bytes m, int s, int moved, int captured) {
+  if (ply > MAX_PLY) return;
   MoveChanges& c = piece_changes[ply];
   int n = 0;
   auto note = [&](int colour, int kind, int sq, bool added) {
@@ -31,6 +32,10 @@ void log_move_changes(move_bytes m, int s, int moved, int captured) {
     if (m.bits & MF_EP) note(s ^ 1, PAWN, s == WHITE ? m.to + 8 : m.to - 8, false);
   }
   c.count = n;
+}
+
+void log_null_move() {
+  if (ply <= MAX_PLY) piece_changes[ply].count = 0;
 }
 
 PER_THREAD_END

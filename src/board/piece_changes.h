@@ -29,6 +29,9 @@ extern PER_THREAD MoveChanges piece_changes[MAX_PLY + 1];
 
 // Called by makemove once move m of side s, a piece of kind `moved`, proved
 // legal; captured is the kind taken on the target square, EMPTY if none.
+// Beyond the deepest search level nothing is logged: the evaluation sums the
+// board there.
 void log_move_changes(move_bytes m, int s, int moved, int captured);
+void log_null_move();
 
 PER_THREAD_END

@@ -29,13 +29,11 @@ struct Accumulator {
 PER_THREAD Accumulator accumulators[MAX_PLY + 1]{};
 PER_THREAD Accumulator scratch{};
 
-void add_feature(std::int16_t* sums, int f) {
-  const std::int16_t* w = learned_network.weights[f];
+void add_feature(std::int16_t* sums, const std::int16_t* w) {
   for (int i = 0; i < HIDDEN; ++i) sums[i] = static_cast<std::int16_t>(sums[i] + w[i]);
 }
 
-void remove_feature(std::int16_t* sums, int f) {
-  const std::int16_t* w = learned_network.weights[f];
+void remove_feature(std::int16_t* sums, const std::int16_t* w) {
   for (int i = 0; i < HIDDEN; ++i) sums[i] = static_cast<std::int16_t>(sums[i] - w[i]);
 }
 
@@ -44,20 +42,36 @@ void sum_board(Accumulator* a) {
     std::memcpy(a->sums[view], learned_network.biases, sizeof a->sums[view]);
     for (u64 b = Pos[2]; b;) {
       const int sq = pop_lsb(&b);
-      add_feature(a->sums[view], feature(view, color[sq], piece[sq], sq));
+      add_feature(a->sums[view], learned_network.weights[feature(view, color[sq], piece[sq], sq)]);
     }
   }
   a->key = hash;
 }
 
+// One pass over the sums for a quiet move and for a capture, which make
+// nearly all; castling and promotions go feature by feature.
 void apply_changes(const Accumulator& from, Accumulator* to, const MoveChanges& changes) {
   for (int view = WHITE; view <= BLACK; ++view) {
-    std::memcpy(to->sums[view], from.sums[view], sizeof to->sums[view]);
+    const std::int16_t* added[4];
+    const std::int16_t* removed[4];
+    int adds = 0, removes = 0;
     for (int i = 0; i < changes.count; ++i) {
       const PieceChange& c = changes.list[i];
-      const int f = feature(view, c.colour, c.kind, c.square);
-      if (c.added) add_feature(to->sums[view], f);
-      else remove_feature(to->sums[view], f);
+      const std::int16_t* w = learned_network.weights[feature(view, c.colour, c.kind, c.square)];
+      if (c.added) added[adds++] = w;
+      else removed[removes++] = w;
+    }
+    const std::int16_t* in = from.sums[view];
+    std::int16_t* out = to->sums[view];
+    if (adds == 1 && removes == 1) {
+      for (int i = 0; i < HIDDEN; ++i) out[i] = static_cast<std::int16_t>(in[i] + added[0][i] - removed[0][i]);
+    } else if (adds == 1 && removes == 2) {
+      for (int i = 0; i < HIDDEN; ++i)
+        out[i] = static_cast<std::int16_t>(in[i] + added[0][i] - removed[0][i] - removed[1][i]);
+    } else {
+      std::memcpy(out, in, sizeof to->sums[view]);
+      for (int i = 0; i < adds; ++i) add_feature(out, added[i]);
+      for (int i = 0; i < removes; ++i) remove_feature(out, removed[i]);
     }
   }
 }
