@@ -39,10 +39,6 @@ u64 castling_keys(const CastlingRule& c, int s) {
          hash_piece[s][ROOK][c.rook_to];
 }
 
-// The square a pawn of side s passes over on its way to `to` (engine squares
-// count from a8): the en-passant square, and where a pawn taken en passant stands.
-inline int square_behind(int to, int s) { return s == WHITE ? to + 8 : to - 8; }
-
 // Only a double step of side s's pawn to next to an enemy pawn creates an en-passant square.
 inline bool push2_makes_ep(int to, int s) {
   const u64 beside = ((file_of(to) > 0 ? SquareBB[to - 1] : 0) | (file_of(to) < 7 ? SquareBB[to + 1] : 0));

@@ -29,7 +29,7 @@ void log_move_changes(move_bytes m, int s, int moved, int captured) {
     note(s, moved, m.from, false);
     note(s, (m.bits & MF_PROMOTE) ? m.promote : moved, m.to, true);
     if (captured != EMPTY) note(s ^ 1, captured, m.to, false);
-    if (m.bits & MF_EP) note(s ^ 1, PAWN, s == WHITE ? m.to + 8 : m.to - 8, false);
+    if (m.bits & MF_EP) note(s ^ 1, PAWN, square_behind(m.to, s), false);
   }
   c.count = n;
 }
