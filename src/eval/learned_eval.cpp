@@ -23,7 +23,7 @@ constexpr int MAX_CATCH_UP = 8;
 
 struct Accumulator {
   alignas(64) std::int16_t sums[2][HIDDEN];  // [point of view]
-  u64 key;                                   // of the position they were summed for
+  u64 key;                                   // of the position they were summed for, stamped with the network
 };
 
 PER_THREAD Accumulator accumulators[MAX_PLY + 1]{};
@@ -45,7 +45,7 @@ void sum_board(Accumulator* a) {
       add_feature(a->sums[view], learned_network.weights[feature(view, color[sq], piece[sq], sq)]);
     }
   }
-  a->key = hash;
+  a->key = hash ^ learned_network_stamp;
 }
 
 // One pass over the sums for a quiet move and for a capture, which make
@@ -76,8 +76,8 @@ void apply_changes(const Accumulator& from, Accumulator* to, const MoveChanges& 
   }
 }
 
-// The key of the position `back` levels above the current one.
-u64 key_above(int back) { return back == 0 ? hash : hist_dat[hply - back].hash; }
+// The key of the position `back` levels above the current one, stamped with the network's.
+u64 key_above(int back) { return (back == 0 ? hash : hist_dat[hply - back].hash) ^ learned_network_stamp; }
 
 // The sums of the current position: its own when they are still current,
 // else those of the nearest level above that are, with the changes of the
@@ -88,7 +88,7 @@ const Accumulator& current_sums() {
     return scratch;
   }
   Accumulator& top = accumulators[ply];
-  if (top.key == hash) return top;
+  if (top.key == key_above(0)) return top;
   const int reach = std::min({ply, hply, MAX_CATCH_UP});
   int back = 1;
   while (back <= reach && accumulators[ply - back].key != key_above(back)) ++back;

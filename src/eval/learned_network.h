@@ -16,6 +16,9 @@ struct LearnedNetwork {
 
 extern LearnedNetwork learned_network;
 extern bool learned_eval_on;  // the UseLearnedEval option
+// Changed with every network read: sums kept for a position are current
+// only for the network they were made with, in every thread.
+extern std::uint64_t learned_network_stamp;
 
 // Switches the learned evaluation on or off, and with it the board's log of
 // piece changes that keeps its sums up to date.

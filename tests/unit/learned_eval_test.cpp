@@ -106,12 +106,19 @@ TEST(LearnedEval, MalformedNetworkIsRefusedAndTheBuiltInKept) {
 
   EXPECT_FALSE(load_network_file("no-such-directory/no-such-network.cvnn"));
   EXPECT_EQ(learned_eval_from_scratch(), built_in);
+  // Another network: the sums kept under the built-in one are not taken for it.
+  std::vector<unsigned char> changed_output = good;
+  for (std::size_t i = output_weights - 2 * learned::HIDDEN; i < output_weights; i += 2) changed_output[i + 1] ^= 1;
+  const std::vector<unsigned char> other = sealed(changed_output);
   const char* path = "learned_eval_test.cvnn";
-  for (const std::vector<unsigned char>* b : {&bad[4], &good}) {
+  for (const std::vector<unsigned char>* b : {&bad[4], &other, &good}) {
+    learned_eval();
     std::FILE* f = std::fopen(path, "wb");
     std::fwrite(b->data(), 1, b->size(), f);
     std::fclose(f);
-    EXPECT_EQ(load_network_file(path), b == &good);
+    EXPECT_EQ(load_network_file(path), b != &bad[4]);
+    EXPECT_EQ(learned_eval(), learned_eval_from_scratch());
+    EXPECT_EQ(learned_eval() == built_in, b != &other);
   }
   std::remove(path);
   EXPECT_EQ(learned_eval_from_scratch(), built_in);
