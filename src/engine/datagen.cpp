@@ -71,18 +71,6 @@ void parse_settings(const char* args, DatagenSettings* s) {
   }
 }
 
-// The legal moves of the current position.
-int legal_moves(move* out) {
-  gen();
-  int n = 0;
-  for (int i = first_move[ply]; i < first_move[ply + 1]; ++i)
-    if (makemove(gen_dat[i].m.b)) {
-      takeback();
-      out[n++] = gen_dat[i].m;
-    }
-  return n;
-}
-
 // The position after a game move becomes the root of the next search.
 void play(move m) {
   makemove(m.b);
@@ -113,7 +101,7 @@ void new_game() {
 
 // Random moves from the start position until a search finds the result balanced.
 void random_opening(Random* rng, const DatagenSettings& s) {
-  move moves[256];
+  move moves[MAX_LEGAL_MOVES];
   for (;;) {
     new_game();
     const int plies = s.random_plies + static_cast<int>(rng->next() & 1);
@@ -133,7 +121,7 @@ bool insufficient_material() { return wp + bp + wr + br + wq + bq == 0 && wn + w
 
 // The result for white (1 win, 0 draw, -1 loss) when the game is over by the rules.
 bool game_over(int* white_result) {
-  move moves[256];
+  move moves[MAX_LEGAL_MOVES];
   *white_result = 0;
   if (legal_moves(moves) == 0) {
     if (in_check(side)) *white_result = side == WHITE ? -1 : 1;

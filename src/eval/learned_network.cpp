@@ -71,19 +71,20 @@ void load_embedded_network() {
     SendInfo("info string the built-in network is unusable (%s)", why);
 }
 
-bool load_network_file(const char* path) {
-  load_embedded_network();
-  if (*path == '\0') return true;
+namespace {
+
+// The named file's network, or false with an info string and the net in use untouched.
+bool read_network_file(const char* path) {
   std::vector<unsigned char> bytes;
-  if (std::FILE* f = std::fopen(path, "rb")) {
-    unsigned char buffer[65536];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0 && bytes.size() <= FILE_BYTES;)
-      bytes.insert(bytes.end(), buffer, buffer + n);
-    std::fclose(f);
-  } else {
+  std::FILE* f = std::fopen(path, "rb");
+  if (f == nullptr) {
     SendInfo("info string EvalFile %s cannot be read; the built-in network stays in use", path);
     return false;
   }
+  unsigned char buffer[65536];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0 && bytes.size() <= FILE_BYTES;)
+    bytes.insert(bytes.end(), buffer, buffer + n);
+  std::fclose(f);
   const char* why = nullptr;
   if (read_learned_network(bytes.data(), bytes.size(), &learned_network, &why)) {
     SendInfo("info string EvalFile %s loaded", path);
@@ -91,4 +92,13 @@ bool load_network_file(const char* path) {
   }
   SendInfo("info string EvalFile %s is no usable network (%s); the built-in network stays in use", path, why);
   return false;
+}
+
+}  // namespace
+
+bool load_network_file(const char* path) {
+  if (*path != '\0' && read_network_file(path)) return true;
+  // No file, or a bad one: back to the built-in net, whatever was loaded before.
+  load_embedded_network();
+  return *path == '\0';
 }

@@ -2,6 +2,7 @@
 
 #include "board/attacks.h"
 #include "board/castling.h"
+#include "board/makemove.h"
 #include "board/per_thread.h"
 #include "movegen/gen_parts.h"
 
@@ -110,6 +111,18 @@ void gen_non_caps_bishop_and_queen_moves(int t, int c) {
 
 void gen_non_caps_rook_and_queen_moves(int t, int c) {
   push_all(rook_attacks(t, Pos[2]) & (myPiece[c][ROOK] | myPiece[c][QUEEN]), t, 0);
+}
+
+int legal_moves(move* out) {
+  gen();
+  int n = 0;
+  for (int i = first_move[ply]; i < first_move[ply + 1]; ++i)
+    if (makemove(gen_dat[i].m.b)) {
+      takeback();
+      if (out != nullptr) out[n] = gen_dat[i].m;
+      ++n;
+    }
+  return n;
 }
 
 PER_THREAD_END

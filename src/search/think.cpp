@@ -51,16 +51,6 @@ PER_THREAD ExcludedMoves ExcludeMove{};
 
 namespace {
 
-bool has_legal_move() {
-  gen();
-  for (int i = first_move[ply]; i < first_move[ply + 1]; ++i)
-    if (makemove(gen_dat[i].m.b)) {
-      takeback();
-      return true;
-    }
-  return false;
-}
-
 #ifndef CORVANTIS_HELPER_COPY
 constexpr int MAX_ITERATION = 128;
 
@@ -191,7 +181,7 @@ void prepare_search() {
 
 RootState root_state() {
   RootState root;
-  root.no_legal_move = !has_legal_move();
+  root.no_legal_move = legal_moves(nullptr) == 0;
   get_checker(side);
   root.in_check = gchecker1 + gchecker2 != -2;
   root.checker1 = gchecker1;
