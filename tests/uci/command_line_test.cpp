@@ -29,7 +29,7 @@ Exit run(const std::string& arguments) {
   return r;
 }
 
-TEST(UciCommandLine, ArgumentsAreOneCommandLine) {
+TEST(UciCommandLine, ArgumentsAreOneCommandLineOrAskForHelpOrTheVersion) {
   const Exit perft = run("perft 3");
   EXPECT_TRUE(perft.status == 0 && any_starts(perft.lines, " Nodes: 8902")) << joined(perft.lines);
   // A search ends by its limit; the input is not read.
@@ -39,9 +39,6 @@ TEST(UciCommandLine, ArgumentsAreOneCommandLine) {
   EXPECT_EQ(unknown.status, 1);
   EXPECT_TRUE(!unknown.lines.empty() && unknown.lines.back() == "info string unknown command xyzzy  plugh")
       << joined(unknown.lines);
-}
-
-TEST(UciCommandLine, HelpAndVersion) {
   const Exit version = run("--version");
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.lines, Lines{"Corvantis v2019.2.37.73"});

@@ -130,7 +130,7 @@ void play_random_games(std::initializer_list<const char*> starts, unsigned seed)
   }
 }
 
-TEST(MakeMove, RandomGamesKeepStateExact) {
+TEST(MakeMove, RandomGamesKeepStateExactAlsoInChess960) {
   play_random_games(
       {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
@@ -140,11 +140,8 @@ TEST(MakeMove, RandomGamesKeepStateExact) {
        "r3k2r/8/8/8/8/8/8/R2K3R w KQkq - 0 1",
        "k7/4P3/8/8/8/NNNNNNNN/8/4K3 w - - 0 1"},  // a ninth knight: the next row of the material-key table
       1);
-}
-
-// Castling with the king or the rook already on its target, or the two
-// swapping squares, on both wings and for both colours.
-TEST(MakeMove, Chess960RandomGamesKeepStateExact) {
+  // Chess960: castling with the king or the rook already on its target, or
+  // the two swapping squares, on both wings and for both colours.
   Chess960Mode chess960_mode;
   play_random_games(
       {"r5kr/pppppppp/8/8/8/8/PPPPPPPP/R5KR w HAha - 0 1", "r1k4r/pppppppp/8/8/8/8/PPPPPPPP/R1K4R b HAha - 0 1",

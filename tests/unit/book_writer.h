@@ -50,7 +50,3 @@ inline std::vector<BookEntry> sorted_book(std::vector<BookEntry> entries) {
                    [](const BookEntry& a, const BookEntry& b) { return a.key < b.key; });
   return entries;
 }
-
-inline void write_file(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "board/bitboard.h"
-#include "board/makemove.h"
 #include "board/position.h"
 #include "engine/commands.h"
 #include "eval/endgame.h"

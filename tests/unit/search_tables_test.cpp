@@ -15,8 +15,6 @@
 #include "board/position.h"
 #include "movegen/gen.h"
 #include "movegen/movestack.h"
-#include "movegen/staged.h"
-#include "options/options.h"
 #include "search/ordering.h"
 #include "search/think.h"
 #include "test_support.h"

@@ -14,7 +14,6 @@
 #include "board/position.h"
 #include "engine/diagnostics.h"
 #include "engine/startup.h"
-#include "engine/uci.h"
 #include "movegen/gen.h"
 #include "movegen/movestack.h"
 #include "movegen/movetext.h"
@@ -203,20 +202,15 @@ void reset_ordering_tables() {
   HistoryScoreInit();
 }
 
-PerftMode::PerftMode() {
-  engine_setup();  // start-up clears the flag
-  gDoPerft = true;
-}
-PerftMode::~PerftMode() { gDoPerft = false; }
-
 void expect_perft_counts(const char* fen, const std::vector<double>& nodes, double limit) {
   const char* deep = std::getenv("CORVANTIS_DEEP_PERFT");
   if (deep && std::strcmp(deep, "1") == 0) limit = 1e12;
-  PerftMode perft_mode;
-  set_position(fen);
+  set_position(fen);  // start-up clears the perft flag, so it is set after
+  gDoPerft = true;
   const u64 key = hash;
   for (int d = 1; d <= static_cast<int>(nodes.size()) && nodes[d - 1] <= limit; ++d)
     EXPECT_EQ(perft(d), nodes[d - 1]) << fen << " depth " << d;
+  gDoPerft = false;
   EXPECT_TRUE(hash == key && hply == 0) << fen;
 }
 

@@ -51,15 +51,9 @@ std::string move_text(const move& m);  // "e7e8q"; castling as the engine writes
 // Killers, counter moves and history as at the start of a search.
 void reset_ordering_tables();
 
-// Every promotion is generated while perft mode is on, as the "perft" command does.
-struct PerftMode {
-  PerftMode();
-  ~PerftMode();
-};
-
 // Perft of fen to each depth whose expected count is at most limit (every
-// depth with CORVANTIS_DEEP_PERFT=1), in perft mode; the position must be
-// left as it was.
+// depth with CORVANTIS_DEEP_PERFT=1), with every promotion generated as the
+// "perft" command does; the position must be left as it was.
 void expect_perft_counts(const char* fen, const std::vector<double>& nodes, double limit);
 
 // UCI_Chess960 on for the scope: X-FEN and Shredder-FEN castling letters, and

@@ -92,15 +92,12 @@ TEST(Trainer, GradientIsTheLossDerivative) {
 }
 
 TEST(Trainer, NetFileAndIntegerEvaluationAreTheEngines) {
-  // White to move: Ke1, Qd1 against Ke8; the features by square (e8, d1, e1) from each side.
+  // White to move: Ke1, Qd1 against Ke8. The features and the float network's
+  // scale are the engine's: LearnedEval.AgreesWithTheTrainersFloatNetwork.
   TrainingRecord r{};
   r.occupied = (1ULL << 4) | (1ULL << 59) | (1ULL << 60);
   r.pieces[0] = (BLACK * 8 + KING) | (QUEEN << 4);
   r.pieces[1] = KING;
-  int stm[32], other[32];
-  ASSERT_EQ(record_features(r, stm, other), 3);
-  EXPECT_EQ(std::vector<int>(stm, stm + 3), (std::vector<int>{708, 315, 380}));
-  EXPECT_EQ(std::vector<int>(other, other + 3), (std::vector<int>{380, 643, 708}));
   // Mirrored: Kd8 against Kd1 and Qe1; mirrored again, the record itself.
   RecordPiece flipped[32];
   ASSERT_EQ(record_pieces(mirrored(r), flipped), 3);
@@ -111,10 +108,7 @@ TEST(Trainer, NetFileAndIntegerEvaluationAreTheEngines) {
   encode_record(r, once);
   encode_record(mirrored(mirrored(r)), twice);
   EXPECT_EQ(std::memcmp(once, twice, sizeof once), 0);
-  Net net;  // one hidden value, the queen's from the side to move's view, worth 400 cp
-  net.p[W1 + 315 * H] = net.p[W2] = 1.0f;
-  EXPECT_EQ(evaluate(net, r), 400);
-  EXPECT_EQ(evaluate_quantised(quantise(net), r), 400);
+  Net net;
   init_random(net, 4);
   net.p[B2] = 0.25f;
   const QuantNet q = quantise(net);

@@ -7,7 +7,7 @@
 
 #include "search/search_tables.h"
 
-TEST(WdlModel, ChancesAreConsistentAtEveryMaterial) {
+TEST(WdlModel, ChancesAreConsistentAndMatesCertainAtEveryMaterial) {
   for (int material = 0; material <= 80; material += 4) {
     Wdl before = wdl_of(-3000, material);
     for (int score = -3000; score <= 3000; score += 10) {
@@ -23,14 +23,8 @@ TEST(WdlModel, ChancesAreConsistentAtEveryMaterial) {
     const Wdl level = wdl_of(0, material);
     EXPECT_EQ(level.win, level.loss);
     EXPECT_GT(wdl_of(1500, material).win, 900) << material;
-  }
-}
-
-TEST(WdlModel, MatesAreCertain) {
-  for (const int material : {2, 40, 78}) {
-    const Wdl mating = wdl_of(MATE_VALUE - 3, material);
-    const Wdl mated = wdl_of(-MATE_VALUE + 2, material);
-    EXPECT_TRUE(mating.win == 1000 && mating.draw == 0 && mating.loss == 0);
-    EXPECT_TRUE(mated.win == 0 && mated.draw == 0 && mated.loss == 1000);
+    const Wdl mating = wdl_of(MATE_VALUE - 3, material), mated = wdl_of(-MATE_VALUE + 2, material);
+    EXPECT_TRUE(mating.win == 1000 && mating.draw == 0 && mating.loss == 0) << material;
+    EXPECT_TRUE(mated.win == 0 && mated.draw == 0 && mated.loss == 1000) << material;
   }
 }
